@@ -22,6 +22,7 @@ set(KOMBREL_PLUGIN_LINUX_SOURCES
 # The simulated host, the same sources for every build of it.
 set(KOMBREL_SIMHOST_SOURCES
   simulated_host/codepages.cpp
+  simulated_host/forms.cpp
   simulated_host/host.cpp
   simulated_host/plugin.cpp
   simulated_host/services_data.cpp

@@ -174,6 +174,11 @@ struct Host {
   std::filesystem::path settings_path() const { return folder / "Kombrel.ini"; }
   // The answer the missing-entry box gives next; the script's last answer repeats.
   BoxAnswer NextBoxAnswer();
+  // Records a message the user saw and, in an interactive host, shows it.
+  void Show(Message message) {
+    if (on_message) on_message(message);
+    messages.push_back(std::move(message));
+  }
   void Record(std::string call) {
     ++call_count;
     if (config.journal) calls.push_back(std::move(call));
@@ -231,6 +236,14 @@ struct Host {
   std::size_t form_runs = 0;
   std::int16_t list_current_row = 0;
   std::size_t box_answers_given = 0;
+
+  // An interactive host (the terminal host) takes the user's part itself: when set, ui_form_run hands
+  // every form to `interactive_forms` instead of the scripted user, and every message goes to
+  // `on_message` as it is shown.
+  std::function<std::int32_t(const void* form_table, std::int32_t form_id, void* data,
+                             FormKeyHandler key_handler, FormRowProvider row_provider)>
+      interactive_forms;
+  std::function<void(const Message&)> on_message;
 
   HMODULE module = nullptr;  // the host's own module registration
   bool own_folder = false;

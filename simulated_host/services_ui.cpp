@@ -19,7 +19,7 @@ extern "C" std::int32_t KOMBREL_STDCALL torval_ui_message(const char* title, con
                                                           std::int32_t flags) {
   simhost::Host& host = simhost::Host::Current();
   host.Record("ui_message");
-  host.messages.push_back({"ui_message", title, text, flags, {}});
+  host.Show({"ui_message", title, text, flags, {}});
   return 1;
 }
 
@@ -36,7 +36,7 @@ extern "C" std::int32_t KOMBREL_CDECL torval_ui_messagef(const char* title, cons
   std::vector<char> text(static_cast<std::size_t>(length < 0 ? 0 : length) + 1);
   std::vsnprintf(text.data(), text.size(), format, arguments);
   va_end(arguments);
-  host.messages.push_back({"ui_messagef", title, text.data(), flags, {}});
+  host.Show({"ui_messagef", title, text.data(), flags, {}});
   return 1;
 }
 
@@ -48,7 +48,7 @@ extern "C" std::int32_t KOMBREL_STDCALL torval_ui_message_close() {
 extern "C" std::int32_t KOMBREL_STDCALL torval_ui_alert(const char* text) {
   simhost::Host& host = simhost::Host::Current();
   host.Record("ui_alert");
-  host.messages.push_back({"ui_alert", {}, text, 0, {}});
+  host.Show({"ui_alert", {}, text, 0, {}});
   return 1;
 }
 
@@ -56,7 +56,7 @@ extern "C" std::int32_t KOMBREL_STDCALL torval_ui_host_dialog(std::int32_t dialo
                                                               std::int32_t, const char* text) {
   simhost::Host& host = simhost::Host::Current();
   host.Record("ui_host_dialog(" + std::to_string(dialog) + ")");
-  host.messages.push_back({"ui_host_dialog", {}, text, dialog, {}});
+  host.Show({"ui_host_dialog", {}, text, dialog, {}});
   if (dialog == kNoticeDialog && flag != nullptr) *flag = host.config.notice_answer;
   return 1;
 }
@@ -79,9 +79,12 @@ extern "C" void* KOMBREL_STDCALL torval_ui_form_item_value(std::int32_t item_cod
   return &host.list_current_row;
 }
 
-extern "C" std::int32_t KOMBREL_STDCALL torval_ui_form_run(const void*, std::int32_t form_id, void*,
-                                                           FormKeyHandler, FormRowProvider) {
+extern "C" std::int32_t KOMBREL_STDCALL torval_ui_form_run(const void* form_table, std::int32_t form_id,
+                                                           void* data, FormKeyHandler key_handler,
+                                                           FormRowProvider row_provider) {
   simhost::Host& host = simhost::Host::Current();
   host.Record("ui_form_run(" + std::to_string(form_id) + ")");
+  if (host.interactive_forms)
+    return host.interactive_forms(form_table, form_id, data, key_handler, row_provider);
   return 0;  // the user leaves the form
 }
