@@ -24,6 +24,7 @@ set(KOMBREL_SIMHOST_SOURCES
   simulated_host/codepages.cpp
   simulated_host/forms.cpp
   simulated_host/host.cpp
+  simulated_host/message_box.cpp
   simulated_host/plugin.cpp
   simulated_host/services_data.cpp
   simulated_host/services_document.cpp
