@@ -8,6 +8,8 @@ set(KOMBREL_PLUGIN_SOURCES
   common/common.cpp
   platform/dll_startup.cpp
   settings/notice.cpp
+  transfer/collection.cpp
+  transfer/form_table.cpp
   transfer/hook.cpp
   transfer/merge.cpp
   transfer/selection.cpp
