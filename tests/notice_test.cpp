@@ -82,10 +82,10 @@ TEST_P(Settings, ShowTheNoticeUnlessTheyAskNotToAndKeepTheDialogsValue) {
   EXPECT_EQ(Notices(), c.shown ? 1 : 0);
   if (c.shown) {
     EXPECT_EQ(host.calls,
-              (std::vector<std::string>{"delay_load(KOLUM.dll)", "delay_load(KOLUM.dll!GetCommandLineA)",
-                                        "sys_api_version", "od_table(44)", "od_table(45)", "od_table(58)",
-                                        "od_table(67)", "od_table(45)", "ini_access", "ui_host_dialog(1668)",
-                                        "ini_access"}));
+              (std::vector<std::string>{"sys_delay_load_hook(KOLUM.dll)",
+                                        "sys_delay_load_hook(KOLUM.dll!GetCommandLineA)", "sys_api_version",
+                                        "od_table(44)", "od_table(45)", "od_table(58)", "od_table(67)",
+                                        "od_table(45)", "ini_access", "ui_host_dialog(1668)", "ini_access"}));
   } else {
     EXPECT_EQ(Count("ini_access"), 1) << "read, and nothing written";
   }
