@@ -29,8 +29,8 @@ TEST_P(CollectionPrice, TheHeadersSelectorPicksThePrice) {
   config.forms = {Pick({0})};
   BootAndStart(config);
   Transfer();
-  EXPECT_EQ(Slot(0).price, GetParam().price);
-  EXPECT_EQ(Slot(1).price, GetParam().price);
+  EXPECT_EQ(double{Slot(0).price}, GetParam().price);  // a packed field, read by value
+  EXPECT_EQ(double{Slot(1).price}, GetParam().price);
   EXPECT_EQ(RunCount("num_scale"), 2);
 }
 
