@@ -128,6 +128,16 @@ void* NewGuardedBlock(std::size_t size) {
   return storage + kGuardSize;
 }
 
+void* ResizeGuardedBlock(void* block, std::size_t old_size, std::size_t new_size) {
+  auto* storage = static_cast<std::uint8_t*>(block) - kGuardSize;
+  Unpoison(storage, old_size + 2 * kGuardSize);
+  auto* resized = static_cast<std::uint8_t*>(std::realloc(storage, new_size + 2 * kGuardSize));
+  if (resized == nullptr) throw std::bad_alloc();
+  if (new_size > old_size) MarkFresh(resized + kGuardSize + old_size, new_size - old_size);
+  WriteGuards(resized, new_size);
+  return resized + kGuardSize;
+}
+
 std::string GuardedBlockDamage(const void* block, std::size_t size) {
   return Damage(static_cast<const std::uint8_t*>(block) - kGuardSize, size);
 }

@@ -45,6 +45,9 @@ class GuardedBytes {
 // Host memory blocks (mem_realloc, mem_free) are guarded too. A block is handed out as the address of
 // its usable bytes; these make, resize, check and free it.
 void* NewGuardedBlock(std::size_t size);
+// The block's usable bytes resized, in place when the heap can (a grown block's new bytes are fresh);
+// the old address is no longer valid.
+void* ResizeGuardedBlock(void* block, std::size_t old_size, std::size_t new_size);
 std::string GuardedBlockDamage(const void* block, std::size_t size);
 void FreeGuardedBlock(void* block, std::size_t size);
 

@@ -1,7 +1,5 @@
 // Host memory blocks: mem_realloc and mem_free, with a count of the blocks alive. Every block has guard
 // bytes on both sides, checked whenever it is resized or freed; fresh bytes hold the fill of a debug heap.
-#include <algorithm>
-#include <cstring>
 #include <string>
 
 #include "simulated_host/guards.h"
@@ -29,12 +27,14 @@ extern "C" std::int32_t KOMBREL_STDCALL torval_mem_realloc(void** block, std::ui
     host.Violation("mem_realloc of a block the host never gave");
     return 0;
   }
-  void* new_block = simhost::NewGuardedBlock(size);
-  if (old_block != nullptr) {
+  void* new_block = nullptr;
+  if (old_block == nullptr) {
+    new_block = simhost::NewGuardedBlock(size);
+  } else {
     CheckBlock(host, old_block, old->second);
-    std::memcpy(new_block, old_block, std::min(size, old->second));
-    simhost::FreeGuardedBlock(old_block, old->second);
+    const std::uint32_t old_size = old->second;
     host.blocks.erase(old);
+    new_block = simhost::ResizeGuardedBlock(old_block, old_size, size);
   }
   host.blocks[new_block] = size;
   *block = new_block;
