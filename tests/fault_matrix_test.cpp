@@ -302,7 +302,9 @@ std::vector<FaultCase> Cases() {
         [table = table](simhost::Config& c) {
           c.faults.od_table_null = {{table, 1}};
         },
-        [&](Expected& e) { LoadCheckRefuses(e, name + "\t" + std::to_string(size) + "\tbrak"); }));
+        [name = name, size](Expected& e) {
+          LoadCheckRefuses(e, name + "\t" + std::to_string(size) + "\tbrak");
+        }));
   }
   add(Row(
       "OdTableNull_HookInstallation_45",
