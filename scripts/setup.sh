@@ -8,6 +8,9 @@ packages=(cmake ninja-build g++ googletest libgtest-dev)
 if [[ "${1:-}" == "--all" ]]; then
   packages+=()
 fi
+if [[ "${1:-}" == "--all" ]]; then
+  packages+=(clang libclang-rt-14-dev)  # the asan and fuzz presets
+fi
 
 missing=()
 for package in "${packages[@]}"; do

@@ -6,3 +6,8 @@ scripts/setup.sh --all
 cmake --preset native
 cmake --build --preset native
 ctest --preset native
+# The same suite under AddressSanitizer and UndefinedBehaviorSanitizer, then a minute of fuzzing.
+cmake --preset asan
+cmake --build --preset asan
+ctest --preset asan
+scripts/fuzz.sh 60
