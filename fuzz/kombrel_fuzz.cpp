@@ -13,6 +13,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -253,6 +254,12 @@ simhost::Config SomeConfig(FuzzedDataProvider& data) {
     // The last answer repeats: a user who answers Retry for ever keeps the box for ever.
     if (config.missing_entry_answers.back() == BoxAnswer::kRetry)
       config.missing_entry_answers.push_back(BoxAnswer::kAbort);
+  }
+  if (Rare(data, 16)) {
+    // A path of any length: cut at 299 characters where the plug-in keeps it, control bytes and all.
+    std::string path = data.ConsumeRandomLengthString(400);
+    path.erase(std::find(path.begin(), path.end(), '\0'), path.end());
+    config.plugin_path = path;
   }
   config.previous_handler = !Rare(data, 8);
   config.previous_handler_result = data.ConsumeIntegral<std::int32_t>();
