@@ -46,6 +46,7 @@ constexpr std::uint16_t kBindingOrder[] = {
 constexpr std::uint16_t kStaticImport = 30005;
 constexpr std::uint16_t kDelayLoadHook = 30007;
 constexpr std::uint16_t kOdResultFree = 50704;
+constexpr std::uint16_t kUiMessage = 52028;
 
 constexpr std::int32_t kTables[] = {44, 45, 58, 67, 188};
 constexpr std::int16_t kBuiltSizes[] = {984, 298, 526, 350, 128};
@@ -67,8 +68,20 @@ const double kSpecialDoubles[] = {0.0,
 const char* const kDates[] = {"20240101", "20240215", "20241231", "20230101",
                               "",         "2024AB01", "99999999", "00000000"};
 
+void Describe(const simhost::Config& config, const simhost::Host& host);
+std::string steps_taken;  // the entry calls of the input so far
+
+// Reports a broken invariant with the scenario that broke it, and aborts.
 [[noreturn]] void Fail(const std::string& what) {
   std::fprintf(stderr, "kombrel_fuzz: %s\n", what.c_str());
+  if (simhost::Host::Running()) {
+    const simhost::Host& host = simhost::Host::Current();
+    Describe(host.config, host);
+    std::fprintf(stderr, "steps:%s\nmessages:\n", steps_taken.c_str());
+    for (const simhost::Message& message : host.messages)
+      std::fprintf(stderr, "  %s|%s|%d\n", message.kind.c_str(), message.title.c_str(), message.flags);
+    std::fprintf(stderr, "chained: %zu\n", host.chained.size());
+  }
   std::abort();
 }
 
@@ -360,6 +373,30 @@ void FillHost(FuzzedDataProvider& data, simhost::Host& host) {
   }
 }
 
+// The scenario in words, for reproducing an input: KOMBREL_FUZZ_VERBOSE=1 kombrel_fuzz <input>.
+void Describe(const simhost::Config& config, const simhost::Host& host) {
+  std::fprintf(stderr, "api %d; tables:", config.api_version);
+  for (const auto& [number, size] : config.tables)
+    std::fprintf(stderr, " %d=%d", number, size ? *size : -99999);
+  std::fprintf(stderr, "\nmissing:");
+  for (std::uint16_t ordinal : config.missing_ordinals)
+    std::fprintf(stderr, " %u", ordinal);
+  std::fprintf(stderr, "; answers:");
+  for (BoxAnswer answer : config.missing_entry_answers)
+    std::fprintf(stderr, " %d", static_cast<int>(answer));
+  const simhost::Faults& f = config.faults;
+  std::fprintf(stderr, "\nod_table null:");
+  for (const auto& [table, request] : f.od_table_null)
+    std::fprintf(stderr, " %d#%d", table, request);
+  std::fprintf(stderr, "; mem_realloc fails:");
+  for (int call : f.mem_realloc_calls)
+    std::fprintf(stderr, " %d", call);
+  std::fprintf(stderr, "; scan_first_empty %d; item_value_null %d; ini %d/%d\n", f.od_scan_first_empty,
+               f.ui_form_item_value_null, f.ini_read_fails, f.ini_write_fails);
+  std::fprintf(stderr, "previous handler %d; slots %d; documents %zu; runs %zu\n", config.previous_handler,
+               config.slot_count, host.mm_records.size(), config.forms.size());
+}
+
 // --- Oracles ----------------------------------------------------------------------------------------
 
 bool HasFallback(std::uint16_t ordinal) {
@@ -505,6 +542,7 @@ struct Session {
     Expect(*result == 0, "an event that was not passed on answered " + std::to_string(*result));
     if (original == nullptr) return;  // nothing to pass it on to
     Expect(code == 235, "an event other than 235 was not passed on");
+    if (host.config.missing_ordinals.count(kUiMessage) != 0) return;  // its fallback shows nothing
     bool told = false;
     for (std::size_t i = messages; i < host.messages.size(); ++i)
       told = told || host.messages[i].text == texts::kCollectionDiskError.c_str();
@@ -524,6 +562,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   snapshot.Restore();
   kplatform::Journal().clear();
 
+  steps_taken.clear();
   simhost::Config config = SomeConfig(data);
   // One folder for every input, which saves making one: a settings file of an earlier input goes first.
   static const std::filesystem::path folder = [] {
@@ -535,6 +574,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   config.folder = folder;
   simhost::Host& host = simhost::Host::Start(config);
   FillHost(data, host);
+  if (std::getenv("KOMBREL_FUZZ_VERBOSE") != nullptr) Describe(config, host);
   {
     simhost::Plugin plugin(KOMBREL_PLUGIN_FILE, host.config.plugin_path);
     Expect(plugin.loaded() == LoadExpected(host.config),
@@ -548,6 +588,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         steps.push_back(data.ConsumeIntegralInRange<int>(0, 7));
       if (steps.empty()) steps = {0, 3, 5, 4};  // load check, start, Ctrl+5, stop
       for (int step : steps) {
+        steps_taken += " " + std::to_string(step);
         switch (step) {
           case 0:
             session.LoadCheck(true);
