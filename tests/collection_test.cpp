@@ -16,6 +16,11 @@ struct PriceCase {
   double price;
 };
 
+// By value: printed byte by byte, the case's padding would be read uninitialised.
+void PrintTo(const PriceCase& c, std::ostream* out) {
+  *out << c.selector;
+}
+
 class CollectionPrice : public TransferTest, public ::testing::WithParamInterface<PriceCase> {};
 
 TEST_P(CollectionPrice, TheHeadersSelectorPicksThePrice) {

@@ -93,6 +93,11 @@ struct PriceCase {
   bool merges;
 };
 
+// By name: printed byte by byte, the case's padding would be read uninitialised.
+void PrintTo(const PriceCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
 class MergePrice : public TransferTest, public ::testing::WithParamInterface<PriceCase> {};
 
 TEST_P(MergePrice, PricesWithinTheToleranceMerge) {
@@ -155,6 +160,10 @@ struct QuantityCase {
   std::int32_t collected;
   std::vector<std::int32_t> after;  // quantities of slots 0, 1, 2 afterwards (slot 2 is free before)
 };
+
+void PrintTo(const QuantityCase& c, std::ostream* out) {
+  *out << c.name;
+}
 
 class MergeQuantity : public TransferTest, public ::testing::WithParamInterface<QuantityCase> {};
 
