@@ -202,13 +202,42 @@ MmDokRecord SomeMmDokRecord(FuzzedDataProvider& data) {
   return record;
 }
 
-void FillSlot(FuzzedDataProvider& data, TsprDokRecord& slot) {
-  switch (data.ConsumeIntegralInRange<int>(0, 3)) {
+// A used slot equal to one position of the host's MM documents, so that a run merges into it.
+bool FillEqualSlot(FuzzedDataProvider& data, simhost::Host& host, TsprDokRecord& slot) {
+  if (host.mm_records.empty()) return false;
+  const MmRecord& document =
+      host.mm_records[data.ConsumeIntegralInRange<std::size_t>(0, host.mm_records.size() - 1)];
+  const std::int32_t doc_id = document.doc_id;  // packed fields, read by value
+  const auto found = host.mm_positions.find(doc_id);
+  if (found == host.mm_positions.end() || found->second.empty()) return false;
+  const MmDokRecord& position =
+      found->second[data.ConsumeIntegralInRange<std::size_t>(0, found->second.size() - 1)];
+  FillText(data, slot.name, sizeof slot.name);
+  std::memset(slot.mm_number, 0, sizeof slot.mm_number);
+  std::memcpy(slot.mm_number, document.number, strnlen(document.number, 14));
+  slot.warehouse = document.warehouse;
+  slot.ref = position.ref;
+  slot.attribute = position.attribute;
+  const TsprRecord* header = host.sales_header();
+  const bool odd = header != nullptr && header->price_selector % 2 != 0;
+  const std::int32_t stored = odd ? std::int32_t{position.price_odd} : std::int32_t{position.price_even};
+  const double price = host.config.faults.num_scale_result.value_or(stored / 100.0);
+  slot.price = price;
+  slot.quantity = SomeInt32(data);
+  slot.used_mark = data.ConsumeBool() ? 0 : SomeInt16(data);
+  return true;
+}
+
+void FillSlot(FuzzedDataProvider& data, simhost::Host& host, TsprDokRecord& slot) {
+  switch (data.ConsumeIntegralInRange<int>(0, 4)) {
     case 0:  // free
       return;
     case 1:
       FillRaw(data, slot);
       return;
+    case 2:
+      if (FillEqualSlot(data, host, slot)) return;
+      [[fallthrough]];
     default:
       FillText(data, slot.name, sizeof slot.name);
       FillText(data, slot.mm_number, sizeof slot.mm_number);
@@ -299,11 +328,6 @@ simhost::Config SomeConfig(FuzzedDataProvider& data) {
     for (int i = 0; i < count; ++i)
       faults.mem_realloc_calls.insert(data.ConsumeIntegralInRange<int>(1, 6));
   }
-  if (Rare(data, 4)) faults.od_search_zero_handle.insert(data.ConsumeIntegralInRange<std::int32_t>(1, 4));
-  if (Rare(data, 4)) {
-    faults.od_fseek.insert(
-        {data.ConsumeIntegralInRange<std::int32_t>(1, 4), data.ConsumeIntegralInRange<int>(0, 8)});
-  }
   faults.od_scan_first_empty = Rare(data, 16);
   if (Rare(data, 8)) faults.od_scan_next_stop_after = data.ConsumeIntegralInRange<int>(0, 8);
   faults.ini_read_fails = Rare(data, 8);
@@ -321,20 +345,17 @@ simhost::Config SomeConfig(FuzzedDataProvider& data) {
   for (int i = 0; i < runs; ++i)
     config.forms.push_back(SomeScript(data));
   if (runs == 0) {
+    // Two runs alike: the second merges into the slots the first filled.
     simhost::FormScript script;
     script.dates = std::make_pair(std::string("20240101"), std::string("20241231"));
     script.inserts = {0};
-    config.forms.push_back(script);
+    config.forms = {script, script};
   }
   return config;
 }
 
 // The host's tables and document, filled after the host is made.
 void FillHost(FuzzedDataProvider& data, simhost::Host& host) {
-  for (TsprDokRecord* slot : host.slots) {
-    if (data.remaining_bytes() == 0) break;
-    FillSlot(data, *slot);
-  }
   if (TsprRecord* header = host.sales_header(); header != nullptr && Rare(data, 8)) {
     const std::int16_t selector = header->price_selector;
     FillRaw(data, *header);
@@ -352,6 +373,16 @@ void FillHost(FuzzedDataProvider& data, simhost::Host& host) {
       record.doc_id = static_cast<std::int32_t>(static_cast<std::uint32_t>(pattern.doc_id) + i);
       host.mm_records.push_back(record);
     }
+  }
+  // Faults of the search, aimed at documents the host has.
+  if (!host.mm_records.empty()) {
+    auto some_document = [&] {
+      return std::int32_t{
+          host.mm_records[data.ConsumeIntegralInRange<std::size_t>(0, host.mm_records.size() - 1)].doc_id};
+    };
+    if (Rare(data, 3)) host.config.faults.od_search_zero_handle.insert(some_document());
+    if (Rare(data, 2))
+      host.config.faults.od_fseek.insert({some_document(), data.ConsumeIntegralInRange<int>(0, 5)});
   }
   for (const MmRecord& record : host.mm_records) {
     const std::int32_t doc_id = record.doc_id;  // a packed field, read by value
@@ -371,6 +402,8 @@ void FillHost(FuzzedDataProvider& data, simhost::Host& host) {
       }
     }
   }
+  for (TsprDokRecord* slot : host.slots)
+    FillSlot(data, host, *slot);
 }
 
 // The scenario in words, for reproducing an input: KOMBREL_FUZZ_VERBOSE=1 kombrel_fuzz <input>.
@@ -574,7 +607,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   config.folder = folder;
   simhost::Host& host = simhost::Host::Start(config);
   FillHost(data, host);
-  if (std::getenv("KOMBREL_FUZZ_VERBOSE") != nullptr) Describe(config, host);
+  if (std::getenv("KOMBREL_FUZZ_VERBOSE") != nullptr) Describe(host.config, host);
   {
     simhost::Plugin plugin(KOMBREL_PLUGIN_FILE, host.config.plugin_path);
     Expect(plugin.loaded() == LoadExpected(host.config),
@@ -586,7 +619,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
       const int count = data.ConsumeIntegralInRange<int>(0, 10);
       for (int i = 0; i < count; ++i)
         steps.push_back(data.ConsumeIntegralInRange<int>(0, 7));
-      if (steps.empty()) steps = {0, 3, 5, 4};  // load check, start, Ctrl+5, stop
+      if (steps.empty()) steps = {0, 3, 5, 5, 4};  // load check, start, Ctrl+5 twice, stop
       for (int step : steps) {
         steps_taken += " " + std::to_string(step);
         switch (step) {
