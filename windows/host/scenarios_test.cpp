@@ -74,6 +74,8 @@ TEST_F(WindowsHostTest, TheHostModuleExportsEveryServiceByItsOrdinal) {
   for (const auto& [number, address] : simhost::HostExports()) {
     EXPECT_EQ(GetProcAddress(HostModule(), MAKEINTRESOURCEA(number)), address) << number;
   }
+  EXPECT_EQ(GetProcAddress(HostModule(), "torval_od_table"), nullptr)
+      << "services are exported by number only";
   EXPECT_EQ(GetModuleHandleA("KOLUM.dll"), nullptr) << "KOLUM must come from the host's hook alone";
 }
 
