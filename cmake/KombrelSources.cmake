@@ -7,6 +7,7 @@ set(KOMBREL_PLUGIN_SOURCES
   boundary/size_registry.cpp
   common/common.cpp
   platform/dll_startup.cpp
+  platform/format.cpp
   settings/notice.cpp
   transfer/collection.cpp
   transfer/form_table.cpp

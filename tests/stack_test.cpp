@@ -167,5 +167,38 @@ TEST_F(StackTest, EveryHostServiceKeepsTheStackAsItsSlotTypeSays) {
   host.violations.clear();
 }
 
+// The do-nothing fallbacks that an Ignore puts into a slot leave the stack exactly as the real service
+// would: a stdcall stand-in removes its slot's argument bytes (12 for ui_message, not the 28 that its
+// number's rule names), a caller-cleaned one removes none.
+TEST_F(StackTest, EveryFallbackKeepsTheStackAsItsSlotTypeSays) {
+  simhost::Config config;
+  config.missing_ordinals = {
+      ordinal::ui_message,          ordinal::od_result_free,  ordinal::od_table,
+      ordinal::od_search,           ordinal::str_date_format, ordinal::str_date_compare,
+      ordinal::doc_position_recalc, ordinal::ini_access};
+  config.missing_entry_answers = {simhost::BoxAnswer::kIgnore};
+  simhost::Host& host = Boot(config);
+  ASSERT_TRUE(plugin().loaded()) << plugin().load_error();
+  const auto calls = host.call_count;
+
+  char text[16] = "abc";
+  std::int32_t handle = 7;
+  std::int32_t found = 0;
+  std::int32_t setting = 0;
+  void* ini_arguments[] = {&setting};
+  TableObject* mm_positions = host.table(67);
+  EXPECT_EQ(Drift(SLOT(ui_message), text, text, 1), 0);
+  EXPECT_EQ(Drift(SLOT(od_result_free), &handle), 0);
+  EXPECT_EQ(Drift(SLOT(od_table), 58), 0);
+  EXPECT_EQ(Drift(SLOT(od_search), 125, text, mm_positions, &found), 0);
+  EXPECT_EQ(Drift(SLOT(str_date_format), text, "20240131"), 0);
+  EXPECT_EQ(Drift(SLOT(str_date_compare), "20240101", "20240131"), 0);
+  EXPECT_EQ(Drift(SLOT(doc_position_recalc), 0, host.slots[0], host.sales_header(), 1), 0);
+  EXPECT_EQ(Drift(SLOT(ini_access), "Kombrel.ini", 8, "Kombrel", "Pytaj", "%d",
+                  reinterpret_cast<std::va_list>(ini_arguments)),
+            0);
+  EXPECT_EQ(host.call_count, calls) << "a fallback reached the host";
+}
+
 }  // namespace
 }  // namespace kombrel_test

@@ -1,9 +1,9 @@
 // Merge and insertion of the collected positions into the sales document.
-#include <cstdio>
 #include <cstring>
 #include <limits>
 
 #include "common/texts.h"
+#include "platform/format.h"
 #include "transfer/transfer.h"
 
 namespace {
@@ -43,8 +43,8 @@ void ZbudujPozycje(TsprDokRecord& work, const CollectedPosition& position, std::
   work.quantity = position.quantity;
   work.attribute = position.attribute;
   work.price = position.price;
-  std::snprintf(work.warehouse_label, sizeof work.warehouse_label, texts::kWarehouseLabel.c_str(),
-                static_cast<int>(position.warehouse));
+  Format(work.warehouse_label, sizeof work.warehouse_label, texts::kWarehouseLabel.c_str(),
+         static_cast<int>(position.warehouse));
   work.ref = position.ref;
   work.warehouse = position.warehouse;
   work.run_index = static_cast<std::int16_t>(run_index);  // below kMaxCollectedPositions: never wraps

@@ -9,7 +9,7 @@
 
 #include "common/texts.h"
 #include "simulated_host/services.h"
-#include "tests/plugin_fixture.h"
+#include "tests/transfer_fixture.h"
 
 namespace kombrel_test {
 namespace {
@@ -67,8 +67,8 @@ class WindowsHostTest : public PluginTest {
   }
 };
 
-const std::vector<std::string> kStartUpDelayLoads = {"delay_load(KOLUM.dll)",
-                                                     "delay_load(KOLUM.dll!GetCommandLineA)"};
+const std::vector<std::string> kStartUpDelayLoads = {"sys_delay_load_hook(KOLUM.dll)",
+                                                     "sys_delay_load_hook(KOLUM.dll!GetCommandLineA)"};
 
 TEST_F(WindowsHostTest, TheHostModuleExportsEveryServiceByItsOrdinal) {
   for (const auto& [number, address] : simhost::HostExports()) {
@@ -133,6 +133,44 @@ TEST_F(WindowsHostTest, EventsReachThePreviousHandlerAndARunLeavesNothingBehind)
   // TearDown: no host memory block alive, no scan or search result open.
 }
 
+// A whole transfer: two MM documents in the range, the second marked; its first position merges into
+// the document's equal position, its second takes the first free slot.
+TEST_F(WindowsHostTest, AWholeTransferMergesAndInsertsAndRefreshesTheDocument) {
+  simhost::Config config;
+  config.mm = {Document("MM/1/2024", "20240105", 101, {Position("Śruba", 1, 3)}),
+               Document("MM/2/2024", "20240110", 102, {Position("Śruba", 1, 4), Position("Nakrętka", 2, 5)})};
+  simhost::SalesPosition used;
+  used.slot = 0;
+  used.name = "Śruba";
+  used.quantity = 10;
+  used.price = 10.0;  // 1000 scaled by the host's factor 100
+  used.mm_number = "MM/2/2024";
+  used.warehouse = 1;
+  used.ref = 1;
+  config.sales = {used};
+  config.forms = {Pick({1})};
+  simhost::Host& host = BootAndStart(config);
+
+  EXPECT_EQ(host.RaiseEvent(235), host.config.previous_handler_result);
+
+  ASSERT_EQ(host.list_rows.size(), 2u);
+  EXPECT_EQ(Utf8(host.list_rows[1]), "*\rMM/2/2024\rOpis MM/2/2024\rMAG2\r0.00\r10.01.2024");
+  EXPECT_EQ(host.slots[0]->quantity, 14);
+  EXPECT_EQ(Utf8(host.slots[1]->name), "Nakrętka");
+  EXPECT_EQ(host.slots[1]->quantity, 5);
+  EXPECT_STREQ(host.slots[1]->warehouse_label, "M1");
+  EXPECT_EQ(host.slots[1]->run_index, 1);
+  EXPECT_EQ(TableCurrentRowOffset(host.table(45)), 1);
+  EXPECT_EQ(host.slots[2]->ref, 0) << "one position merged, one inserted";
+  EXPECT_EQ(Count("doc_totals_recalc"), 1);
+  EXPECT_EQ(Count("ui_browse_refresh"), 1);
+  // The refresh comes last but for the release of the run's two buffers.
+  ASSERT_GE(host.calls.size(), 3u);
+  EXPECT_EQ(host.calls[host.calls.size() - 3].rfind("ui_browse_refresh", 0), 0u);
+  EXPECT_EQ(host.calls[host.calls.size() - 2], "mem_free");
+  EXPECT_EQ(host.calls.back(), "mem_free");
+}
+
 class FailingInitialiser : public WindowsHostTest, public ::testing::WithParamInterface<std::uint16_t> {};
 
 TEST_P(FailingInitialiser, MakesLoadLibraryFail) {
@@ -160,6 +198,14 @@ TEST_F(WindowsHostTest, RefusedLoadCheckThenTheRefusalReport) {
   ASSERT_TRUE(plugin().loaded()) << plugin().load_error();
   EXPECT_EQ(plugin().LoadCheck(help_), -1);
   EXPECT_EQ(plugin().Report(), 0);
+  ASSERT_EQ(host().messages.size(), 1u);
+  const simhost::Message& report = host().messages[0];
+  EXPECT_EQ(report.kind, "ui_message");
+  EXPECT_EQ(report.title, "STOP!!!");
+  EXPECT_EQ(report.flags, 0xC001);
+  EXPECT_NE(report.text.find("\x01tp25p40\x01Tspr_dok\t298\t300\n"), std::string::npos);
+  // The module's file name closes the report: the part of its path after the last backslash.
+  EXPECT_NE(report.text.find("\x02Kombrel.dll\x01\nNIE"), std::string::npos) << Utf8(report.text);
 }
 
 TEST_F(WindowsHostTest, AnotherVersionIsRefusedWithoutLookingAtTables) {
