@@ -2,7 +2,11 @@
 // availability check per service run as a start-up initialiser in the order of the table below.
 #include "boundary/binding.h"
 
+#include <cstdio>
+#include <cstring>
+
 #include "boundary/boundary.h"
+#include "common/texts.h"
 #include "platform/startup.h"
 
 UiMessagefFn ui_messagef = nullptr;
@@ -35,7 +39,40 @@ DocTotalsRecalcFn doc_totals_recalc = nullptr;
 UiAlertFn ui_alert = nullptr;
 SysApiVersionFn sys_api_version = nullptr;
 
+bool ignore_missing_entries = false;
+
 namespace {
+
+// The services that the rule gives a fallback; every other one fails the load even after Ignore.
+static_assert(WybierzZastepcza(ordinal::ui_message) == 7 && WybierzZastepcza(ordinal::od_result_free) == 1 &&
+              WybierzZastepcza(ordinal::od_table) == 14 && WybierzZastepcza(ordinal::od_search) == 4 &&
+              WybierzZastepcza(ordinal::str_date_format) == 2 &&
+              WybierzZastepcza(ordinal::str_date_compare) == 2 &&
+              WybierzZastepcza(ordinal::doc_position_recalc) == 8 &&
+              WybierzZastepcza(ordinal::ini_access) == 0);
+static_assert(WybierzZastepcza(ordinal::ui_messagef) < 0 && WybierzZastepcza(ordinal::entry_38417) < 0 &&
+              WybierzZastepcza(ordinal::ui_form_run) < 0 && WybierzZastepcza(ordinal::ui_browse_refresh) < 0);
+
+// wsprintfA writes at most 1024 bytes, the terminator included. The message always fits: the path is at
+// most 299 characters, the number 5 digits.
+constexpr std::size_t kMessageSize = 1024;
+static_assert(texts::kMissingEntry.size() + (kOwnPathSize - 1) + 5 + texts::kHelpText.size() < kMessageSize);
+
+constexpr UINT kMissingEntryStyle = MB_TASKMODAL | MB_ICONERROR | MB_ABORTRETRYIGNORE;
+static_assert(kMissingEntryStyle == 0x2012);
+
+constexpr std::int32_t kDosCodePage = 1;
+constexpr std::int32_t kWindowsCodePage = 3;
+
+// A plain Windows message box knows no highlighting: the control bytes become spaces.
+void UsunZnakiSterujace(char* text) {
+  for (char* c = text; *c != '\0'; ++c) {
+    if (*c == '\x01') *c = ' ';
+  }
+  for (char* c = text; *c != '\0'; ++c) {
+    if (*c == '\x02') *c = ' ';
+  }
+}
 
 // The availability check of one service: binds it, and lets the load go on only with a bound slot.
 template <auto& Slot, std::uint16_t Ordinal>
@@ -82,4 +119,39 @@ static_assert(sizeof kAvailabilityChecks / sizeof kAvailabilityChecks[0] == kHos
 
 FARPROC SzukajWpisu(std::uint16_t number) {
   return GetProcAddress(host_module, MAKEINTRESOURCEA(number));
+}
+
+bool ZglosBrakWpisu(std::uint16_t number) {
+  if (ignore_missing_entries) return true;
+
+  char path[kOwnPathSize];
+  if (GetModuleFileNameA(own_module, path, kOwnPathSize) == 0) lstrcpyA(path, texts::kUnknownPath.c_str());
+  path[kOwnPathSize - 1] = '\0';  // a cut path is not terminated on every Windows
+  char digits[8];
+  std::snprintf(digits, sizeof digits, "%u", static_cast<unsigned>(number));
+  char help[sizeof texts::kHelpText.bytes];
+  std::memcpy(help, texts::kHelpText.c_str(), sizeof help);
+
+  char message[kMessageSize];
+  wsprintfA(message, texts::kMissingEntry.c_str(), path, digits, help);
+  UsunZnakiSterujace(message);
+  char caption[sizeof texts::kMissingEntryCaption.bytes];
+  std::memcpy(caption, texts::kMissingEntryCaption.c_str(), sizeof caption);
+
+  // The services before txt_convert in binding order are bound before it: for them it is looked up here.
+  // A host without it gets the box unconverted.
+  TxtConvertFn convert = txt_convert;
+  if (convert == nullptr) convert = FunctionCast<TxtConvertFn>(SzukajWpisu(ordinal::txt_convert));
+  if (convert != nullptr) {
+    convert(message, message, kDosCodePage, kWindowsCodePage);
+    convert(caption, caption, kDosCodePage, kWindowsCodePage);
+  }
+
+  int answer;
+  do {
+    answer = MessageBoxA(nullptr, message, caption, kMissingEntryStyle);
+  } while (answer == IDRETRY);
+  if (answer != IDIGNORE) return false;  // Abort, or a box that could not be shown
+  ignore_missing_entries = true;
+  return true;
 }

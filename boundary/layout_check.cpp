@@ -1,9 +1,17 @@
 // The table layout check of the load check, and the refusal report that shows its findings.
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
 #include "boundary/boundary.h"
 #include "common/texts.h"
 #include "host/records.h"
 
 namespace {
+
+constexpr std::int32_t kReportFlags = 0xC001;
+constexpr std::size_t kReportSize = 3072;
 
 // One tested table: its number, and its registry entry with a one-time flag.
 struct TestedTable {
@@ -20,6 +28,37 @@ constinit TestedTable tested_tables[] = {
     {58, texts::kTableMm.c_str(), {sizeof(MmRecord), 0, nullptr, nullptr}, false},
     {67, texts::kTableMmDok.c_str(), {sizeof(MmDokRecord), 0, nullptr, nullptr}, false},
 };
+
+// The report text and how much of it is filled.
+struct Raport {
+  char text[kReportSize];
+  std::size_t length;
+};
+
+// Appends one formatted piece where the text so far ends. A piece that does not fit is cut: the text
+// never runs past the buffer and stays terminated.
+__attribute__((format(printf, 2, 3))) void Dopisz(Raport& report, const char* format, ...) {
+  const std::size_t room = kReportSize - report.length;
+  if (room <= 1) return;
+  std::va_list arguments;
+  va_start(arguments, format);
+  const int written = std::vsnprintf(report.text + report.length, room, format, arguments);
+  va_end(arguments);
+  if (written < 0) {
+    report.text[report.length] = '\0';
+    return;
+  }
+  report.length += std::min(static_cast<std::size_t>(written), room - 1);
+}
+
+// The plug-in's file name: the part of its path after the last backslash, or the whole path.
+const char* NazwaPliku(const char* path) {
+  const char* name = path;
+  for (std::size_t i = 0; i < kOwnPathSize && path[i] != '\0'; ++i) {
+    if (path[i] == '\\') name = path + i + 1;
+  }
+  return name;
+}
 
 }  // namespace
 
@@ -38,4 +77,34 @@ std::int32_t SprawdzTabele() {
   return LiczRozmiary();
 }
 
-void PokazOdmowe() {}
+void PokazOdmowe() {
+  char help[sizeof texts::kHelpText.bytes];
+  std::memcpy(help, texts::kHelpText.c_str(), sizeof help);
+
+  // An empty registry: the load check refused the interface version.
+  if (registry_head == nullptr) {
+    ui_messagef(texts::kTitleStop.c_str(), texts::kVersionMismatch.c_str(), kReportFlags, help, help);
+    return;
+  }
+
+  // Five rows at most, of at most 29 characters each: the report stays far below its buffer.
+  static_assert(texts::kReportHeading.size() + texts::kHelpText.size() + 5 * 29 +
+                    texts::kReportClosing.size() + kOwnPathSize <
+                kReportSize);
+  Raport report;
+  report.length = 0;
+  report.text[0] = '\0';
+  Dopisz(report, texts::kReportHeading.c_str(), help);
+  for (const WpisRozmiaru* entry = registry_head; entry != nullptr; entry = entry->link) {
+    // The plug-in's size under "WE WTYCZCE", the host's under "W PROGRAMIE".
+    Dopisz(report, "%s%s\t%d\t", texts::kReportRowLayout.c_str(), entry->table_name,
+           static_cast<int>(entry->expected_size));
+    if (entry->found_size == 0) {
+      Dopisz(report, "%s\n", texts::kReportNoTable.c_str());
+    } else {
+      Dopisz(report, "%d\n", static_cast<int>(entry->found_size));
+    }
+  }
+  Dopisz(report, texts::kReportClosing.c_str(), NazwaPliku(own_path));
+  ui_message(texts::kTitleStop.c_str(), report.text, kReportFlags);
+}

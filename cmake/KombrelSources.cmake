@@ -8,6 +8,8 @@ set(KOMBREL_PLUGIN_SOURCES
   common/common.cpp
   platform/dll_startup.cpp
   settings/notice.cpp
+  transfer/collection.cpp
+  transfer/form_table.cpp
   transfer/hook.cpp
   transfer/merge.cpp
   transfer/selection.cpp
@@ -24,6 +26,7 @@ set(KOMBREL_SIMHOST_SOURCES
   simulated_host/codepages.cpp
   simulated_host/forms.cpp
   simulated_host/host.cpp
+  simulated_host/message_box.cpp
   simulated_host/plugin.cpp
   simulated_host/services_data.cpp
   simulated_host/services_document.cpp

@@ -10,6 +10,7 @@
 #include <random>
 
 #include "simulated_host/codepages.h"
+#include "simulated_host/message_box.h"
 #include "simulated_host/services.h"
 
 #if !defined(_WIN32)
@@ -178,6 +179,7 @@ Host& Host::Start(Config config) {
   }
   current->module =
       kplatform::RegisterModule("TORVAL.dll", "C:\\TORVAL\\TORVAL.EXE", base, std::move(exports));
+  kplatform::SetMessageBoxHandler(&AnswerMessageBox);
 #endif
   return *current;
 }
@@ -185,6 +187,7 @@ Host& Host::Start(Config config) {
 void Host::Stop() {
   if (current == nullptr) return;
 #if !defined(_WIN32)
+  kplatform::SetMessageBoxHandler(nullptr);
   kplatform::UnregisterModule(current->module);
 #endif
   delete current;

@@ -101,7 +101,10 @@ struct Config {
   bool previous_handler = true;  // table 45 has a handler at installation
   std::int32_t previous_handler_result = 7;
   std::int16_t notice_answer = 0;  // the value dialog 1668 leaves in the flag
-  std::optional<std::map<std::string, std::map<std::string, std::string>>> settings;  // Kombrel.ini; none
+  // Kombrel.ini, written into the folder at the start; nullopt: no file. By default the installation
+  // notice is switched off, as a user who has seen it once leaves it.
+  std::optional<std::map<std::string, std::map<std::string, std::string>>> settings =
+      std::map<std::string, std::map<std::string, std::string>>{{"Kombrel", {{"Pytaj", "1"}}}};
   std::filesystem::path folder;  // the host's folder; empty: a fresh temporary one
   std::string plugin_path = "C:\\TORVAL\\WTYCZKI\\Kombrel.dll";  // the path the plug-in is told it has
   std::int16_t price_selector = 1;                               // table 44 header, offset 219

@@ -38,12 +38,12 @@ extern "C" FARPROC WINAPI torval_sys_delay_load_hook(unsigned notification, PDel
   const std::string dll = info != nullptr && info->szDll != nullptr ? info->szDll : "";
   switch (notification) {
     case dliNotePreLoadLibrary:
-      host.Record("delay_load(" + dll + ")");
+      host.Record("sys_delay_load_hook(" + dll + ")");
       return reinterpret_cast<FARPROC>(host.module != nullptr ? host.module
                                                               : reinterpret_cast<HMODULE>(&host));
     case dliNotePreGetProcAddress:
       if (info->dlp.fImportByName && std::strcmp(info->dlp.szProcName, "GetCommandLineA") == 0) {
-        host.Record("delay_load(" + dll + "!GetCommandLineA)");
+        host.Record("sys_delay_load_hook(" + dll + "!GetCommandLineA)");
         return FunctionCast<FARPROC>(&KolumGetCommandLineA);
       }
       return nullptr;

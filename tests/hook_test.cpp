@@ -110,6 +110,12 @@ TEST_F(HookTest, TransferRunEndsWithNothingAllocatedAndChains) {
   EXPECT_EQ(host.chained.size(), 1u);
   EXPECT_EQ(host.chained[0].event, 235);
   EXPECT_EQ(host.blocks.size(), 0u);
+  // The user left the date form: nothing was read, the document was still brought up to date and
+  // redrawn, and the run ended there.
+  EXPECT_EQ(Count("ui_form_run"), 1);
+  EXPECT_EQ(Count("od_scan_first"), 0);
+  EXPECT_EQ(Count("doc_totals_recalc"), 1);
+  EXPECT_EQ(host.calls.back(), "ui_browse_refresh(258,134744072)");
 }
 
 TEST_F(HookTest, WithNoPreviousHandlerTheHookAnswersZeroAndCallsNothing) {

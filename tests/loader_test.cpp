@@ -31,8 +31,8 @@ TEST_F(LoaderTest, AttachRoutineRunsFirstThenTheRuntimeThenTheBindingsInServiceO
   EXPECT_EQ(journal[1], "GetModuleHandleA(TORVAL)");
   EXPECT_EQ(journal[2], "GetProcAddress(TORVAL.dll,#30007)");
   // The runtime's first use of KOLUM went through the host's hook, which the attach routine installed.
-  EXPECT_EQ(host.calls,
-            (std::vector<std::string>{"delay_load(KOLUM.dll)", "delay_load(KOLUM.dll!GetCommandLineA)"}));
+  EXPECT_EQ(host.calls, (std::vector<std::string>{"sys_delay_load_hook(KOLUM.dll)",
+                                                  "sys_delay_load_hook(KOLUM.dll!GetCommandLineA)"}));
   const std::vector<std::string> service_order = {
       "30007", "52029", "52028", "52158", "38417", "52179", "21281", "50704", "52286", "51425",
       "52465", "52256", "52161", "50516", "52033", "52281", "52279", "52278", "32008", "30908",

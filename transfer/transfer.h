@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 #include "common/common.h"
 #include "host/host_services.h"
@@ -64,11 +65,34 @@ static_assert(offsetof(CollectedPosition, reserved) == 160);
 static_assert(offsetof(CollectedPosition, warehouse) == 162);
 static_assert(offsetof(CollectedPosition, mm_number) == 164);
 
+// The range of issue dates that form 1003 fills: two stored dates, 8 characters and a NUL each.
+struct DateRangeRecord {
+  char date_from[9];  // 0  "Okres Od"
+  char date_to[9];    // 9  "Okres Do"
+};
+static_assert(sizeof(DateRangeRecord) == 18);
+static_assert(offsetof(DateRangeRecord, date_to) == 9);
+
+extern DateRangeRecord DateRange;
+
 // The run's two arrays: empty between runs, released by the run however it ends.
 extern RunArray MmList;              // of MmListEntry
 extern RunArray CollectedPositions;  // of CollectedPosition
 
 inline constexpr std::int32_t kEventTransfer = 235;
+
+// The most positions one run collects: the run index is stored in the 16-bit field at 296 of a
+// position (TsprDokRecord::run_index).
+inline constexpr std::int32_t kMaxCollectedPositions = 32767;
+
+// Copies a host text of a known field through KopiujTekst, at most `Maximum` characters: the maximum is
+// checked at compile time against both the destination and the source field, so the copy never reads
+// past the source field, terminated or not.
+template <std::uint16_t Maximum, std::size_t DestinationSize, std::size_t SourceSize>
+inline void KopiujTekstZPola(char (&destination)[DestinationSize], const char (&source)[SourceSize]) {
+  static_assert(Maximum <= SourceSize, "the copy could read past the source field");
+  KopiujTekst<Maximum>(destination, TextRef(source));
+}
 
 // --- Event hook and transfer run ------------------------------------------------------------------
 
@@ -89,6 +113,26 @@ void PokazKomunikat(TextRef text);
 // Asks for the date range, lists the MM documents issued in it, lets the user mark them and, when the
 // list is accepted, collects the marked documents' positions.
 void WybierzDokumentyMM();
+// Loads the MM documents of table 58 issued within DateRange into MmList. False when table 58 is not
+// available or the list cannot grow; the message has been shown then.
+bool WybierzMM();
+// The sort comparison: str_date_compare of a's and b's issue_date, unchanged.
+std::int32_t PorownajDatyMM(const MmListEntry* a, const MmListEntry* b);
+// Key handler of form 1002: Insert flips the mark of the current row and moves to the next one.
+// 0x4001 (the list changed) when it handled the code, 0 otherwise.
+std::int32_t KOMBREL_STDCALL ObslugaKlawiszaMM(std::int16_t key, std::int32_t unused);
+// Row provider of form 1002: row -1 answers the number of rows, any other row the address of its text.
+std::intptr_t KOMBREL_STDCALL WierszListyMM(std::int16_t row, std::int32_t unused);
+
+static_assert(std::is_same_v<decltype(&ObslugaKlawiszaMM), FormKeyHandler>);
+static_assert(std::is_same_v<decltype(&WierszListyMM), FormRowProvider>);
+
+// --- Position collection --------------------------------------------------------------------------
+
+// Collects the positions of every marked entry of MmList, in list order, into CollectedPositions.
+void PobierzPozycjeMM();
+// Appends the non-empty positions of one MM document (table 67, index 125) to CollectedPositions.
+void PobierzPozDokumentu(MmListEntry entry);
 
 // --- Merge and insertion --------------------------------------------------------------------------
 
@@ -96,3 +140,9 @@ void WybierzDokumentyMM();
 // date. 0 when the host gave no table 44 (nothing changed), 1 otherwise.
 std::int32_t WstawPozycjeMM(TsprDokRecord** slots, std::int32_t* slot_count, TableObject* position_table,
                             std::int16_t browse_value, std::int32_t browse_argument);
+// Adds the position's quantity to the first equal slot and has the host complete it. 1 when merged,
+// 0 when no slot is equal.
+std::int32_t DolaczDoPozycji(TsprDokRecord** slots, const std::int32_t* slot_count,
+                             CollectedPosition position, TsprRecord* header);
+// 1 when -0.00001 < x < 0.00001, else 0 (also for a NaN).
+std::int32_t PrawieZero(double x);
