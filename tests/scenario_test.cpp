@@ -93,9 +93,15 @@ TEST(Scenario, ValuesArriveInTheHostsForms) {
 }
 
 struct Refusal {
+  const char* name;
   const char* json;
   const char* message;
 };
+
+// Printed by its name, so that test names stay the same from run to run.
+void PrintTo(const Refusal& refusal, std::ostream* out) {
+  *out << refusal.name;
+}
 
 class ScenarioRefused : public ::testing::TestWithParam<Refusal> {};
 
@@ -111,65 +117,68 @@ TEST_P(ScenarioRefused, NamesTheFieldAndWhatIsWrong) {
 INSTANTIATE_TEST_SUITE_P(
     Malformed, ScenarioRefused,
     ::testing::Values(
-        Refusal{R"({"mm": [{}, {}, {"issue_date": "2026-13-01"}]})",
+        Refusal{"ImpossibleMonth", R"({"mm": [{}, {}, {"issue_date": "2026-13-01"}]})",
                 R"(scenario: mm[2].issue_date: expected "YYYY-MM-DD" or "", got "2026-13-01")"},
-        Refusal{R"({"mm": [{"issue_date": "2026-02-29"}]})",
+        Refusal{"NoFebruary29th", R"({"mm": [{"issue_date": "2026-02-29"}]})",
                 R"(scenario: mm[0].issue_date: expected "YYYY-MM-DD" or "", got "2026-02-29")"},
-        Refusal{R"({"steps": [{"event": 235, "dates": ["2026-12-01", "1.12.2026"]}]})",
+        Refusal{"DisplayDateInsteadOfIso",
+                R"({"steps": [{"event": 235, "dates": ["2026-12-01", "1.12.2026"]}]})",
                 R"(scenario: steps[0].dates[1]: expected "YYYY-MM-DD" or "", got "1.12.2026")"},
-        Refusal{R"({"mm": [{"positions": [{"nmae": "x"}]}]})",
+        Refusal{"UnknownPositionField", R"({"mm": [{"positions": [{"nmae": "x"}]}]})",
                 "scenario: mm[0].positions[0].nmae: unknown field (known here: name, code, quantity, unit, "
                 "price_odd, price_even, attribute, ref)"},
-        Refusal{R"({"stpes": []})",
+        Refusal{"UnknownTopField", R"({"stpes": []})",
                 "scenario: stpes: unknown field (known here: host, settings, mm, sales, steps)"},
-        Refusal{R"({"mm": [{"number": "a", "number": "b"}]})", "scenario: mm[0].number: given twice"},
-        Refusal{R"({"host": {"tables": {"45": 70000}}})",
+        Refusal{"FieldGivenTwice", R"({"mm": [{"number": "a", "number": "b"}]})",
+                "scenario: mm[0].number: given twice"},
+        Refusal{"RecordSizeOutOfRange", R"({"host": {"tables": {"45": 70000}}})",
                 "scenario: host.tables.45: expected an integer from -32768 to 32767, got 70000"},
-        Refusal{R"({"host": {"tables": {"Tspr": 984}}})",
+        Refusal{"TableByName", R"({"host": {"tables": {"Tspr": 984}}})",
                 R"(scenario: host.tables.Tspr: a table is named by its number, "44" for example)"},
-        Refusal{R"({"host": {"missing_ordinals": [52027]}})",
+        Refusal{"OrdinalNotExported", R"({"host": {"missing_ordinals": [52027]}})",
                 "scenario: host.missing_ordinals[0]: 52027 is not an ordinal the host exports"},
         Refusal{
-            R"({"host": {"missing_entry_answers": ["retry", "cancel"]}})",
+            "UnknownBoxAnswer", R"({"host": {"missing_entry_answers": ["retry", "cancel"]}})",
             R"(scenario: host.missing_entry_answers[1]: expected "abort", "retry", "ignore" or "none", got "cancel")"},
-        Refusal{R"({"host": {"fail": {"od_table": [{"table": 44}]}}})",
+        Refusal{"FaultWithoutAfter", R"({"host": {"fail": {"od_table": [{"table": 44}]}}})",
                 "scenario: host.fail.od_table[0].after: missing"},
-        Refusal{R"({"host": {"fail": {"mem_realloc": [0]}}})",
+        Refusal{"ZerothCall", R"({"host": {"fail": {"mem_realloc": [0]}}})",
                 "scenario: host.fail.mem_realloc[0]: expected an integer from 1 to 2147483647, got 0"},
         Refusal{
-            R"({"host": {"api_version": "112"}})",
+            "NumberAsText", R"({"host": {"api_version": "112"}})",
             R"(scenario: host.api_version: expected an integer from -2147483648 to 2147483647, got "112")"},
-        Refusal{R"({"host": {"previous_handler": 1}})",
+        Refusal{"BooleanAsNumber", R"({"host": {"previous_handler": 1}})",
                 "scenario: host.previous_handler: expected true or false, got 1"},
-        Refusal{R"({"settings": {"Kombrel": {"Pytaj": 1}}})",
+        Refusal{"SettingAsNumber", R"({"settings": {"Kombrel": {"Pytaj": 1}}})",
                 "scenario: settings.Kombrel.Pytaj: expected a string, got 1"},
-        Refusal{R"({"settings": {"Kombrel": {"Pytaj": "1\n[x]"}}})",
+        Refusal{"SettingBreakingTheLine", R"({"settings": {"Kombrel": {"Pytaj": "1\n[x]"}}})",
                 R"(scenario: settings.Kombrel.Pytaj: "1\n[x]" cannot be written as one line of an INI file)"},
-        Refusal{R"({"mm": [{"description": "5 €"}]})",
+        Refusal{"LetterOutsideMazovia", R"({"mm": [{"description": "5 €"}]})",
                 R"(scenario: mm[0].description: "€" has no place in the host's code page (Mazovia))"},
-        Refusal{R"({"sales": {"slots": 3, "used": [{"slot": 3}]}})",
+        Refusal{"SlotPastTheEnd", R"({"sales": {"slots": 3, "used": [{"slot": 3}]}})",
                 "scenario: sales.used[0].slot: slot 3 is past the document's 3 slots"},
-        Refusal{R"({"sales": {"used": [{"slot": 1}, {"slot": 1}]}})",
+        Refusal{"SlotUsedTwice", R"({"sales": {"used": [{"slot": 1}, {"slot": 1}]}})",
                 "scenario: sales.used[1].slot: slot 1 is already used by sales.used[0]"},
-        Refusal{R"({"sales": {"slots": -1}})",
+        Refusal{"NegativeSlotCount", R"({"sales": {"slots": -1}})",
                 "scenario: sales.slots: expected an integer from 0 to 100000, got -1"},
         Refusal{
-            R"({"steps": ["load", "strat"]})",
+            "MisspelledStep", R"({"steps": ["load", "strat"]})",
             R"(scenario: steps[1]: expected one of "load", "load_check", "report", "start", "stop", "unload" or an event object, got "strat")"},
-        Refusal{R"({"steps": [{"dates": null}]})",
+        Refusal{"StepObjectWithoutEvent", R"({"steps": [{"dates": null}]})",
                 "scenario: steps[0].event: missing: a step object is an event"},
-        Refusal{R"({"steps": [{"event": 17, "accept": true}]})",
+        Refusal{"FormsForAnotherEvent", R"({"steps": [{"event": 17, "accept": true}]})",
                 "scenario: steps[0].accept: only event 235 opens the plug-in's forms"},
-        Refusal{R"({"steps": [{"event": 235, "insert": [0]}]})",
+        Refusal{"InsertWithoutTheList", R"({"steps": [{"event": 235, "insert": [0]}]})",
                 "scenario: steps[0].insert: the user leaves form 1003 (dates null), so the list never opens"},
         Refusal{
-            R"({"steps": [{"event": 235, "dates": ["2026-12-01"]}]})",
+            "OneDateOnly", R"({"steps": [{"event": 235, "dates": ["2026-12-01"]}]})",
             R"(scenario: steps[0].dates: expected ["YYYY-MM-DD", "YYYY-MM-DD"] or null, got ["2026-12-01"])"},
         Refusal{
-            R"({"mm": [}]})",
+            "NotJson", R"({"mm": [}]})",
             "scenario: not valid JSON: parse error at line 1, column 9: syntax error while parsing value - "
             "unexpected '}'; expected '[', '{', or a literal"},
-        Refusal{"[]", "scenario: the file: expected an object, got []"}));
+        Refusal{"NotAnObject", "[]", "scenario: the file: expected an object, got []"}),
+    [](const ::testing::TestParamInfo<Refusal>& info) { return std::string(info.param.name); });
 
 TEST(HostText, ColumnsCountCharactersNotBytes) {
   EXPECT_EQ(kombrel_host::Columns("Łódź"), 4u);

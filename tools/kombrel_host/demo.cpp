@@ -160,12 +160,12 @@ std::string DescribeStep(const Step& step, const StepResult& result) {
           text += "dates " + DisplayDate(step.script.dates->first) + " to " +
                   DisplayDate(step.script.dates->second);
           if (!step.script.inserts.empty()) {
-            text += ", Insert on row";
+            text += "; Insert on list row";
             text += step.script.inserts.size() > 1 ? "s" : "";
             for (std::size_t i = 0; i < step.script.inserts.size(); ++i)
               text += (i == 0 ? " " : ", ") + std::to_string(step.script.inserts[i] + 1);
           }
-          text += step.script.accept ? ", F12 (OK); " : ", Esc; ";
+          text += step.script.accept ? "; F12 (OK); " : "; Esc; ";
         }
       }
       return text + (result.result ? "the handler answered " + std::to_string(*result.result) : "no handler");
@@ -174,9 +174,11 @@ std::string DescribeStep(const Step& step, const StepResult& result) {
   return {};
 }
 
-std::string MessageHeading(const simhost::Message& message) {
-  if (message.kind == "ui_host_dialog")
-    return "dialog " + std::to_string(message.flags) + " (ui_host_dialog)";
+std::string MessageHeading(const simhost::Message& message, const simhost::Config& config) {
+  if (message.kind == "ui_host_dialog") {
+    return "dialog " + std::to_string(message.flags) + " (ui_host_dialog; the user leaves " +
+           std::to_string(config.notice_answer) + " in its flag)";
+  }
   if (message.kind == "ui_alert") return "alert (ui_alert)";
   if (message.kind == "message_box") {
     return "\"" + simhost::Cp1250ToUtf8(message.title) + "\" (MessageBoxA, style " +
@@ -187,9 +189,13 @@ std::string MessageHeading(const simhost::Message& message) {
 }
 
 std::string ListRows(const RunResult& result) {
-  // The columns as wide as their widest field; the mark column first.
-  std::vector<std::vector<std::string>> rows;
-  std::vector<std::size_t> widths;
+  // The six fields of a row as the plug-in writes them, separated by carriage returns.
+  Table table({{"", false},
+               {"MM number", false},
+               {"Description", false},
+               {"Destination", false},
+               {"Purchase value", true},
+               {"Issued", false}});
   for (const std::string& row : result.list_rows) {
     std::vector<std::string> fields;
     std::size_t start = 0;
@@ -200,23 +206,9 @@ std::string ListRows(const RunResult& result) {
       if (end == std::string::npos) break;
       start = end + 1;
     }
-    widths.resize(std::max(widths.size(), fields.size()), 0);
-    for (std::size_t i = 0; i < fields.size(); ++i)
-      widths[i] = std::max(widths[i], Columns(fields[i]));
-    rows.push_back(std::move(fields));
+    table.Add(std::move(fields));
   }
-  std::string out;
-  for (const auto& fields : rows) {
-    std::string line = "  ";
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-      // The value column (the fifth) reads best to the right, as the form shows it.
-      line += Fit(fields[i], widths[i], i == 4) + (i + 1 < fields.size() ? "  " : "");
-    }
-    while (!line.empty() && line.back() == ' ')
-      line.pop_back();
-    out += line + "\n";
-  }
-  return out;
+  return table.Render("  ");
 }
 
 }  // namespace
@@ -243,7 +235,7 @@ std::string RenderDemo(const Scenario& scenario, const RunResult& result) {
                  std::to_string(scenario.config.slot_count) + " slots used)");
   out += before.Render("  ") + "\n";
 
-  out += Heading("MM documents in the list, as last shown (* marked)");
+  out += Heading("The list of MM documents (form 1002) as last shown, * marked");
   out += result.list_rows.empty() ? "  (the list was not shown)\n" : ListRows(result);
   out += "\n";
 
@@ -251,7 +243,7 @@ std::string RenderDemo(const Scenario& scenario, const RunResult& result) {
   if (result.messages.empty()) out += "  (none)\n";
   for (std::size_t i = 0; i < result.messages.size(); ++i) {
     const simhost::Message& message = result.messages[i];
-    out += "  " + std::to_string(i + 1) + ". " + MessageHeading(message) + "\n";
+    out += "  " + std::to_string(i + 1) + ". " + MessageHeading(message, scenario.config) + "\n";
     const std::string text =
         message.kind == "message_box" ? simhost::Cp1250ToUtf8(message.text) : PlainText(message.text);
     out += Indented(text, "       ");

@@ -192,8 +192,19 @@ std::string LayoutRow(const std::vector<Column>& columns, const std::vector<int>
 
 std::string LayoutHeadings(const std::vector<Column>& columns, const std::vector<int>& widths) {
   std::string out;
-  for (std::size_t i = 0; i < columns.size(); ++i)
-    out += Cell(columns[i].heading, widths[i], columns[i].align == 'p', i + 1 == columns.size());
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    const bool right = columns[i].align == 'p';
+    const bool last = i + 1 == columns.size();
+    // A right-aligned heading as wide as its whole column takes the blank left of it, so that it ends
+    // where the column's values end.
+    if (right && !last && widths[i] > 0 && static_cast<int>(Columns(columns[i].heading)) == widths[i] &&
+        !out.empty() && out.back() == ' ') {
+      out.pop_back();
+      out += columns[i].heading + " ";
+      continue;
+    }
+    out += Cell(columns[i].heading, widths[i], right, last);
+  }
   return out;
 }
 

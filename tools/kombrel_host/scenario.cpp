@@ -410,7 +410,7 @@ Step ReadEvent(const Json& value, const std::string& path) {
     if (!list_opens && !Array(*insert, at).empty())
       Fail(at, "the user leaves form 1003 (dates null), so the list never opens");
     for (std::size_t i = 0; i < Array(*insert, at).size(); ++i)
-      step.script.inserts.push_back(Integer<std::int16_t>((*insert)[i], Element(at, i)));
+      step.script.inserts.push_back(Integer<std::int16_t>((*insert)[i], Element(at, i), 0));
   }
   if (accept != nullptr) {
     if (!list_opens)

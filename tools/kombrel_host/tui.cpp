@@ -86,30 +86,22 @@ class TerminalHost {
     screen_.DrawText(stdscr, 0, 0, COLS,
                      " Kombrel host: sales document, " + std::to_string(host.slot_count) + " slots", bar);
     // The columns: the name takes what the others leave.
-    const int fixed = 5 + 17 + 8 + 6 + 5 + 11 + 15 + 8;
-    const int name_width = std::max(COLS - fixed - 2, 12);
-    auto line = [&](const std::string& mark, const std::vector<std::pair<std::string, int>>& cells,
-                    const std::vector<bool>& right) {
+    static constexpr int kWidths[] = {5, 0, 12, 7, 6, 5, 10, 14, 6};
+    static constexpr bool kRight[] = {true, false, false, true, false, false, true, false, true};
+    int fixed = 2;
+    for (int width : kWidths)
+      fixed += width;
+    const int name_width = std::max(COLS - fixed - 1, 12);
+    auto line = [&](const std::string& mark, const std::vector<std::string>& cells) {
       std::string text = mark;
       for (std::size_t i = 0; i < cells.size(); ++i) {
-        const int width = cells[i].second;
-        text += Fit(cells[i].first, static_cast<std::size_t>(width - 1), right[i]) + " ";
+        const int width = i == 1 ? name_width : kWidths[i];
+        text += Fit(cells[i], static_cast<std::size_t>(width - 1), kRight[i]) + " ";
       }
       return text;
     };
-    const std::vector<bool> right = {true, false, false, true, false, false, true, false, true};
     screen_.DrawText(stdscr, 2, 0, COLS,
-                     line("  ",
-                          {{"Slot", 5},
-                           {"Name", name_width},
-                           {"Code", 17},
-                           {"Qty", 8},
-                           {"Unit", 6},
-                           {"Whs", 5},
-                           {"Price", 11},
-                           {"From MM", 15},
-                           {"Ref", 8}},
-                          right),
+                     line("  ", {"Slot", "Name", "Code", "Qty", "Unit", "Whs", "Price", "From MM", "Ref"}),
                      A_BOLD);
     TableObject* positions = host.table(45);
     const std::int32_t current =
@@ -122,21 +114,13 @@ class TerminalHost {
       const std::string mark = slot == current ? "> " : "  ";
       std::string text;
       if (r.ref == 0 && r.used_mark == 0) {
-        text = line(mark, {{std::to_string(slot), 5}, {"·", name_width}}, right);
+        text = line(mark, {std::to_string(slot), "·"});
       } else {
         char price[32];
         std::snprintf(price, sizeof price, "%.2f", r.price);
-        text = line(mark,
-                    {{std::to_string(slot), 5},
-                     {FieldText(r.name), name_width},
-                     {FieldText(r.code), 17},
-                     {std::to_string(r.quantity), 8},
-                     {FieldText(r.unit), 6},
-                     {FieldText(r.warehouse_label), 5},
-                     {price, 11},
-                     {FieldText(r.mm_number), 15},
-                     {std::to_string(r.ref), 8}},
-                    right);
+        text = line(mark, {std::to_string(slot), FieldText(r.name), FieldText(r.code),
+                           std::to_string(r.quantity), FieldText(r.unit), FieldText(r.warehouse_label), price,
+                           FieldText(r.mm_number), std::to_string(r.ref)});
       }
       screen_.DrawText(stdscr, 3 + i, 0, COLS, text, slot == current ? A_BOLD : A_NORMAL);
     }

@@ -24,7 +24,7 @@ constexpr std::int16_t kList = 6;
 constexpr std::int16_t kFrame = 7;
 
 constexpr std::uint16_t kOk = 0x5001;            // the OK buttons' code: the form was accepted
-constexpr std::int32_t kLeft = 0;                // what the engine answers when the user leaves with Esc
+constexpr std::int32_t kLeft = 0x011B;           // Esc: the user left the form
 constexpr std::uint16_t kToKeyHandler = 0x0080;  // a button whose code goes to the key handler
 constexpr std::uint16_t kInsertKey = 0x5200;
 constexpr std::uint16_t kOkHotKey = 0x5500;  // the OK buttons' hot key, the key their texts call F12

@@ -13,7 +13,7 @@ namespace kombrel_host {
 // the user fill its edit fields (their values go to `data`, each field in its slot of value length + 1),
 // move in its list (rows from `row_provider`), and press its keys; Insert and the buttons that carry
 // flag 0x0080 go to `key_handler`. Answers the item code of the button that ended the form (0x5001 for
-// OK: F12, or Enter), or 0 when the user left it with Esc.
+// OK: F12, or Enter), or 0x011B (Esc) when the user left it.
 std::int32_t RunTerminalForm(Screen& screen, simhost::Host& host, const void* form_table,
                              std::int32_t form_id, void* data, FormKeyHandler key_handler,
                              FormRowProvider row_provider);

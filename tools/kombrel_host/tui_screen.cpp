@@ -158,7 +158,10 @@ void Screen::Box(const std::string& title, const MarkedText& text, const std::st
   werase(window);
   wattrset(window, Attr(Look::kBox));
   box(window, 0, 0);
-  if (!title.empty()) DrawText(window, 0, 2, inner, " " + title + " ", Attr(Look::kBoxTitle));
+  if (!title.empty()) {
+    const std::string shown = " " + title + " ";
+    DrawText(window, 0, 2, std::min(static_cast<int>(Columns(shown)), inner), shown, Attr(Look::kBoxTitle));
+  }
   for (int i = 0; i < lines; ++i)
     DrawMarked(window, 1 + i, 2, inner, text.lines[static_cast<std::size_t>(i)], text.align, Look::kBox);
   if (!footer.empty()) DrawText(window, height - 2, 2, inner, footer, Attr(Look::kBoxTitle));
