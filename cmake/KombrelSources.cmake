@@ -21,6 +21,11 @@ set(KOMBREL_PLUGIN_LINUX_SOURCES
   platform/runtime_linux.cpp
 )
 
+# What the Windows module needs in place of the Microsoft C runtime's start-up.
+set(KOMBREL_PLUGIN_WINDOWS_SOURCES
+  platform/runtime_windows.cpp
+)
+
 # The simulated host, the same sources for every build of it.
 set(KOMBREL_SIMHOST_SOURCES
   simulated_host/codepages.cpp

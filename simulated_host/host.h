@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "host/host_services.h"
+#include "simulated_host/api.h"
 
 namespace simhost {
 
@@ -157,7 +158,7 @@ struct EventParameters {
 };
 
 // The host. Its state is open to the services, the tests and the tools alike.
-struct Host {
+struct SIMHOST_API Host {
   // Makes the host from `config` and registers it as the module "TORVAL". One host at a time.
   static Host& Start(Config config);
   // Ends the host and unregisters its module. The plug-in must be unloaded before.
@@ -257,13 +258,13 @@ struct Host {
 
 // --- Records from readable values -----------------------------------------------------------------
 
-MmRecord MakeMmRecord(const MmDocument& document);
-MmDokRecord MakeMmDokRecord(const MmPosition& position);
-TsprDokRecord MakeSalesRecord(const SalesPosition& position);
+SIMHOST_API MmRecord MakeMmRecord(const MmDocument& document);
+SIMHOST_API MmDokRecord MakeMmDokRecord(const MmPosition& position);
+SIMHOST_API TsprDokRecord MakeSalesRecord(const SalesPosition& position);
 
 // Copies `text` (UTF-8) into a record field as Mazovia, cut only by the field's room: a text that fills
 // the field has no terminator, as a hostile record may have.
-void StoreText(char* field, std::size_t room, const std::string& utf8_text);
+SIMHOST_API void StoreText(char* field, std::size_t room, const std::string& utf8_text);
 template <std::size_t N>
 void StoreText(char (&field)[N], const std::string& utf8_text) {
   StoreText(field, N, utf8_text);
