@@ -2,10 +2,11 @@
 # Runs `kombrel-host demo` and checks that its key lines are there, each a whole line as printed.
 #   demo_test.sh KOMBREL_HOST PLUGIN KEY_LINES
 set -u
+# KOMBREL_HOST_EMULATOR, when set, is the command that runs a cross-built kombrel-host.
 tool=$1 plugin=$2 key_lines=$3
 out=$(mktemp) err=$(mktemp)
 trap 'rm -f "$out" "$err"' EXIT
-"$tool" demo --plugin "$plugin" >"$out" 2>"$err"
+${KOMBREL_HOST_EMULATOR:-} "$tool" demo --plugin "$plugin" >"$out" 2>"$err"
 status=$?
 failed=0
 if [ "$status" -ne 0 ]; then echo "exit status $status"; failed=1; fi

@@ -199,6 +199,19 @@ TEST(HostText, TheListColumnsShareTheRoomTheFixedWidthsLeave) {
                                     "*\rMM/1/12/2026\rPrzesuni\x91"
                                     "cie towaru\rMagazyn 2\r0.01\r01.12.2026"),
             "*  MM/1/12/2026     Przesunięc Magazyn 2                 0.01 01.12.2026  ");
+  // "Wartość zak.br." fills its 15 columns and ends where the values end.
+  EXPECT_EQ(kombrel_host::LayoutHeadings(columns, kombrel_host::SettleWidths(columns, 74)),
+            "   Numer MM         Opis       Mag.docel.     Wartość zak.br. Data wyst.  ");
+}
+
+TEST(HostText, LayoutSequencesSetTheTabStopsOfTheirLine) {
+  // Two lines of the refusal report: the heading and one table's row.
+  EXPECT_EQ(
+      kombrel_host::PlainText("\x01tl18l33\x01TABELA\tWE WTYCZCE\tW PROGRAMIE\n\x01tp25p40\x01Mm\t526\t530"),
+      "TABELA            WE WTYCZCE     W PROGRAMIE\n"
+      "Mm                    526            530");
+  EXPECT_EQ(kombrel_host::PlainText("a\tb"), "a       b")
+      << "without stops a tab goes to the next multiple of 8";
 }
 
 TEST(HostText, MarkupBecomesStyledSpans) {

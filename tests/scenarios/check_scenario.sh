@@ -4,10 +4,11 @@
 # EXPECTED is NAME.expected.json (exit 0, nothing on stderr, standard output equal to it) or
 # NAME.expected-error (exit 2, nothing on standard output, standard error equal to it).
 set -u
+# KOMBREL_HOST_EMULATOR, when set, is the command that runs a cross-built kombrel-host.
 tool=$1 plugin=$2 scenario=$3 expected=$4
 out=$(mktemp) err=$(mktemp)
 trap 'rm -f "$out" "$err"' EXIT
-"$tool" run "$scenario" --plugin "$plugin" >"$out" 2>"$err"
+${KOMBREL_HOST_EMULATOR:-} "$tool" run "$scenario" --plugin "$plugin" >"$out" 2>"$err"
 status=$?
 case $expected in
   *.expected-error)

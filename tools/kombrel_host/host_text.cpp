@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
+#include <utility>
 
 #include "simulated_host/codepages.h"
 
@@ -58,20 +60,42 @@ std::string Fit(std::string_view utf8, std::size_t columns, bool right) {
   return right ? padding + cut : cut + padding;
 }
 
-MarkedText ParseMarkup(std::string_view text) {
-  MarkedText out;
-  if (text.size() >= 2 && text[0] == kOff && text[1] >= 'a' && text[1] <= 'z') {
-    out.align = text[1];
-    text.remove_prefix(2);
+namespace {
+
+struct TabStop {
+  char align;  // 'l': the cell starts at the column, 'p': it ends there
+  int column;
+};
+
+// A layout sequence "\x01t" + stops + "\x01" at the start of a line, as "\x01tl18l33\x01": its stops, and
+// how many bytes it takes. Nothing when the line does not open with one.
+std::optional<std::pair<std::vector<TabStop>, std::size_t>> LayoutSequence(std::string_view line) {
+  if (line.size() < 3 || line[0] != kOff || line[1] != 't') return std::nullopt;
+  const std::size_t close = line.find(kOff, 2);
+  if (close == std::string_view::npos) return std::nullopt;
+  std::vector<TabStop> stops;
+  std::size_t i = 2;
+  while (i < close) {
+    if (line[i] != 'l' && line[i] != 'p') return std::nullopt;
+    TabStop stop{line[i++], 0};
+    const std::size_t digits = i;
+    while (i < close && line[i] >= '0' && line[i] <= '9')
+      stop.column = stop.column * 10 + (line[i++] - '0');
+    if (i == digits) return std::nullopt;
+    stops.push_back(stop);
   }
-  out.lines.emplace_back();
-  Style style = Style::kPlain;
+  return std::make_pair(std::move(stops), close + 1);
+}
+
+// One line's markup as spans; `style` carries over from line to line.
+std::vector<Span> LineSpans(std::string_view line, Style& style) {
+  std::vector<Span> spans;
   std::string pending;  // Mazovia bytes of the current span
   auto flush = [&] {
-    if (!pending.empty()) out.lines.back().push_back({simhost::MazoviaToUtf8(pending), style});
+    if (!pending.empty()) spans.push_back({simhost::MazoviaToUtf8(pending), style});
     pending.clear();
   };
-  for (char c : text) {
+  for (char c : line) {
     Style next = style;
     switch (c) {
       case '\x01':
@@ -89,10 +113,6 @@ MarkedText ParseMarkup(std::string_view text) {
       case '\x05':
         next = Style::kKey;
         break;
-      case '\n':
-        flush();
-        out.lines.emplace_back();
-        continue;
       default:
         pending += c;
         continue;
@@ -101,6 +121,64 @@ MarkedText ParseMarkup(std::string_view text) {
     style = next;
   }
   flush();
+  return spans;
+}
+
+// A line whose cells are separated by tabs, laid out at its stops; without stops a tab moves to the next
+// multiple of 8. A cell that does not reach its stop in time is kept one blank after the one before.
+std::vector<Span> TabbedLine(std::string_view line, const std::vector<TabStop>& stops, Style& style) {
+  std::vector<Span> out;
+  std::size_t column = 0;
+  std::size_t cell_start = 0;
+  for (std::size_t cell = 0;; ++cell) {
+    const std::size_t end = line.find('\t', cell_start);
+    const std::string_view text =
+        line.substr(cell_start, end == std::string_view::npos ? std::string_view::npos : end - cell_start);
+    std::vector<Span> spans = LineSpans(text, style);
+    const std::size_t width = LineColumns(spans);
+    if (cell > 0) {
+      std::size_t target = (column / 8 + 1) * 8;
+      if (cell - 1 < stops.size()) {
+        const TabStop& stop = stops[cell - 1];
+        const auto at = static_cast<std::size_t>(std::max(stop.column, 0));
+        target = stop.align == 'p' ? (at > width ? at - width : 0) : at;
+      }
+      const std::size_t pad = target > column ? target - column : (column > 0 ? 1 : 0);
+      out.push_back({std::string(pad, ' '), Style::kPlain});
+      column += pad;
+    }
+    out.insert(out.end(), spans.begin(), spans.end());
+    column += width;
+    if (end == std::string_view::npos) break;
+    cell_start = end + 1;
+  }
+  return out;
+}
+
+}  // namespace
+
+MarkedText ParseMarkup(std::string_view text) {
+  MarkedText out;
+  if (text.size() >= 2 && text[0] == kOff && text[1] >= 'a' && text[1] <= 'z' && !LayoutSequence(text)) {
+    out.align = text[1];
+    text.remove_prefix(2);
+  }
+  Style style = Style::kPlain;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = text.find('\n', start);
+    std::string_view line =
+        text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+    std::vector<TabStop> stops;
+    if (const auto layout = LayoutSequence(line)) {
+      stops = layout->first;
+      line.remove_prefix(layout->second);
+    }
+    out.lines.push_back(line.find('\t') == std::string_view::npos ? LineSpans(line, style)
+                                                                  : TabbedLine(line, stops, style));
+    if (end == std::string_view::npos) break;
+    start = end + 1;
+  }
   return out;
 }
 

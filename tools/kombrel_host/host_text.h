@@ -31,7 +31,9 @@ std::string Fit(std::string_view utf8, std::size_t columns, bool right = false);
 
 // The host's markup: \x02 switches highlighting on, \x05 (keys), \x03 and \x04 switch on other styles,
 // \x01 switches back to plain; a text may open with \x01 and a letter that sets its alignment
-// (p: right, c: centred). Newlines break lines.
+// (p: right, c: centred). Newlines break lines. A line may open with a layout sequence, "\x01t" and tab
+// stops up to the next \x01 ("\x01tl18l33\x01": cells start at columns 18 and 33; p: a cell ends at its
+// column); the line's tab-separated cells are laid out at those stops.
 enum class Style { kPlain, kHighlight, kKey, kThird, kFourth };
 struct Span {
   std::string text;  // UTF-8

@@ -13,7 +13,9 @@
 #include "tools/kombrel_host/json_output.h"
 #include "tools/kombrel_host/runner.h"
 #include "tools/kombrel_host/scenario.h"
+#if KOMBREL_HOST_TUI
 #include "tools/kombrel_host/tui.h"
+#endif
 
 namespace {
 
@@ -104,7 +106,13 @@ int Tui(const Arguments& arguments) {
   } else {
     scenario = kombrel_host::ParseScenario(kombrel_host::DemoScenarioText());
   }
+#if KOMBREL_HOST_TUI
   return kombrel_host::RunTerminalHost(scenario, arguments.plugin, arguments.out);
+#else
+  std::fputs("kombrel-host: this build has no terminal host (it needs ncurses with wide characters)\n",
+             stderr);
+  return 1;
+#endif
 }
 
 }  // namespace
