@@ -11,6 +11,20 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
+// A host call as the output names it: with its arguments for the data, memory and form services whose
+// arguments tell what was asked, by its bare name for every other one.
+std::string CallText(const std::string& call) {
+  static const char* const kWithArguments[] = {"od_table",    "od_set_flags", "ui_form_run", "mem_realloc",
+                                               "od_make_key", "od_search",    "od_fseek",    "od_scan_first"};
+  const std::size_t open = call.find('(');
+  if (open == std::string::npos) return call;
+  const std::string name = call.substr(0, open);
+  for (const char* with_arguments : kWithArguments) {
+    if (name == with_arguments) return call;
+  }
+  return name;
+}
+
 Json StepJson(const StepResult& step) {
   Json out;
   out["step"] = StepName(step.kind);
@@ -108,7 +122,10 @@ std::string RunResultJson(const RunResult& result) {
   } else {
     out["settings"] = nullptr;
   }
-  out["calls"] = result.calls;
+  Json calls = Json::array();
+  for (const std::string& call : result.calls)
+    calls.push_back(CallText(call));
+  out["calls"] = std::move(calls);
   out["live_blocks"] = result.live_blocks;
   // Texts from the file or a record are not promised to be UTF-8: an invalid byte shows as U+FFFD.
   return out.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
