@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ googletest libgtest-dev)
 if [[ "${1:-}" == "--all" ]]; then
-  packages+=()
+  packages+=(libbenchmark-dev valgrind)
 fi
 
 missing=()
