@@ -8,7 +8,7 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ googletest libgtest-dev nlohmann-json3-dev libncurses-dev tmux)
 if [[ "${1:-}" == "--all" ]]; then
-  packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64 wine64 g++-multilib qemu-user)
+  packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64 wine64 g++-multilib qemu-user libbenchmark-dev valgrind)
 fi
 
 missing=()
