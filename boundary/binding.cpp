@@ -2,11 +2,11 @@
 // availability check per service run as a start-up initialiser in the order of the table below.
 #include "boundary/binding.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "boundary/boundary.h"
 #include "common/texts.h"
+#include "platform/format.h"
 #include "platform/startup.h"
 
 UiMessagefFn ui_messagef = nullptr;
@@ -128,7 +128,7 @@ bool ZglosBrakWpisu(std::uint16_t number) {
   if (GetModuleFileNameA(own_module, path, kOwnPathSize) == 0) lstrcpyA(path, texts::kUnknownPath.c_str());
   path[kOwnPathSize - 1] = '\0';  // a cut path is not terminated on every Windows
   char digits[8];
-  std::snprintf(digits, sizeof digits, "%u", static_cast<unsigned>(number));
+  Format(digits, sizeof digits, "%u", static_cast<unsigned>(number));
   char help[sizeof texts::kHelpText.bytes];
   std::memcpy(help, texts::kHelpText.c_str(), sizeof help);
 

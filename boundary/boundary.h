@@ -22,12 +22,15 @@ BOOL WINAPI DolaczenieModulu(HINSTANCE module, DWORD reason, LPVOID reserved);
 
 inline constexpr std::int32_t kRequiredApiVersion = 112;
 
+// C linkage: the module's export table (Kombrel.def) names them plainly.
+extern "C" {
 // 30001: with a host pointer, the load check (0 accepted, -1 refused); with null, the stop (0).
 std::int32_t KOMBREL_STDCALL Wejscie30001(void* host, char* help_buffer);
 // 30008: with a non-zero flag, the refusal report (0); with 0, the start (0 started, -1 failed).
 std::int32_t KOMBREL_STDCALL Wejscie30008(std::int32_t flag);
 // 30009: does nothing.
 std::int32_t KOMBREL_STDCALL Wejscie30009();
+}
 
 std::int32_t SprawdzZaladowanie(char* help_buffer);
 std::int32_t Uruchom();

@@ -1,12 +1,11 @@
 // The table layout check of the load check, and the refusal report that shows its findings.
-#include <algorithm>
 #include <cstdarg>
-#include <cstdio>
 #include <cstring>
 
 #include "boundary/boundary.h"
 #include "common/texts.h"
 #include "host/records.h"
+#include "platform/format.h"
 
 namespace {
 
@@ -38,17 +37,11 @@ struct Raport {
 // Appends one formatted piece where the text so far ends. A piece that does not fit is cut: the text
 // never runs past the buffer and stays terminated.
 __attribute__((format(printf, 2, 3))) void Dopisz(Raport& report, const char* format, ...) {
-  const std::size_t room = kReportSize - report.length;
-  if (room <= 1) return;
   std::va_list arguments;
   va_start(arguments, format);
-  const int written = std::vsnprintf(report.text + report.length, room, format, arguments);
+  report.length += static_cast<std::size_t>(
+      FormatV(report.text + report.length, kReportSize - report.length, format, arguments));
   va_end(arguments);
-  if (written < 0) {
-    report.text[report.length] = '\0';
-    return;
-  }
-  report.length += std::min(static_cast<std::size_t>(written), room - 1);
 }
 
 // The plug-in's file name: the part of its path after the last backslash, or the whole path.

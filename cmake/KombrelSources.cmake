@@ -7,6 +7,7 @@ set(KOMBREL_PLUGIN_SOURCES
   boundary/size_registry.cpp
   common/common.cpp
   platform/dll_startup.cpp
+  platform/format.cpp
   settings/notice.cpp
   transfer/collection.cpp
   transfer/form_table.cpp
@@ -19,6 +20,11 @@ set(KOMBREL_PLUGIN_SOURCES
 set(KOMBREL_PLUGIN_LINUX_SOURCES
   boundary/module_image.cpp
   platform/runtime_linux.cpp
+)
+
+# What the Windows module needs in place of the Microsoft C runtime's start-up.
+set(KOMBREL_PLUGIN_WINDOWS_SOURCES
+  platform/runtime_windows.cpp
 )
 
 # The simulated host, the same sources for every build of it.

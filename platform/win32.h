@@ -7,9 +7,22 @@
 
 #if defined(_WIN32)
 
-#include <delayimp.h>
-#include <eh.h>
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <windows.h>
+// delayimp.h builds on the types of windows.h.
+#include <delayimp.h>
+
+// The per-thread translator of structured exceptions. The C runtime DLL exports it under its C++ name
+// only; the module links it through an import library that gives it this plain C name (msvcrt_eh.def).
+struct _EXCEPTION_POINTERS;
+typedef void(__cdecl* _se_translator_function)(unsigned int, struct _EXCEPTION_POINTERS*);
+extern "C" __declspec(dllimport) _se_translator_function __cdecl _set_se_translator(
+    _se_translator_function translator);
 
 #else
 

@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
-# Sets up, builds, and runs the plug-in in the simulated host.
+# Sets up, builds, and runs the demo: the plug-in in the simulated host, one transfer of MM documents
+# into a sales document, printed readably.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-cmake --preset native >/dev/null
-cmake --build --preset native --target kombrel-host >/dev/null
-exec build/native/tools/kombrel_host/kombrel-host demo
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+if ! { cmake --preset native && cmake --build --preset native --target kombrel-host; } >"$log" 2>&1; then
+  cat "$log"
+  exit 1
+fi
+build/native/tools/kombrel_host/kombrel-host demo

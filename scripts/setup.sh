@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Installs what the build needs from Debian's packages, only what is missing.
-#   scripts/setup.sh            what the native build, the demo and its tests need
-#   scripts/setup.sh --all      everything the full test run needs
+#   scripts/setup.sh            what the native build, the demo and its tests need (kombrel-host: JSON,
+#                               ncurses for its terminal host, tmux for the test that drives it)
+#   scripts/setup.sh --all      everything the full test run needs: also the MinGW-w64 cross compilers
+#                               (win32, win64), wine64 (win64 scenarios), g++-multilib and qemu-user (i386)
 set -euo pipefail
 
-packages=(cmake ninja-build g++ googletest libgtest-dev)
+packages=(cmake ninja-build g++ googletest libgtest-dev nlohmann-json3-dev libncurses-dev tmux)
 if [[ "${1:-}" == "--all" ]]; then
-  packages+=()
+  packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64 wine64 g++-multilib qemu-user libbenchmark-dev valgrind)
 fi
 if [[ "${1:-}" == "--all" ]]; then
   packages+=(clang libclang-rt-14-dev)  # the asan and fuzz presets

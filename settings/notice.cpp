@@ -1,11 +1,10 @@
 // The installation notice, shown at a start unless the settings file switches it off.
-#include <algorithm>
 #include <cstdarg>
-#include <cstdio>
 #include <cstring>
 
 #include "common/texts.h"
 #include "host/host_services.h"
+#include "platform/format.h"
 #include "settings/settings.h"
 
 namespace {
@@ -26,16 +25,11 @@ std::int16_t DostepIni(TextRef file, std::uint16_t mode, TextRef section, TextRe
 }
 
 std::int32_t FormatujTekst(char* buffer, std::size_t size, TextRef format, ...) {
-  if (buffer == nullptr || size == 0) return 0;
   std::va_list arguments;
   va_start(arguments, format);
-  const int written = std::vsnprintf(buffer, size, format.get(), arguments);
+  const int written = FormatV(buffer, size, format.get(), arguments);
   va_end(arguments);
-  if (written < 0) {
-    buffer[0] = '\0';
-    return 0;
-  }
-  return static_cast<std::int32_t>(std::min(static_cast<std::size_t>(written), size - 1));
+  return written;
 }
 
 void PowiadomOInstalacji() {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "simulated_host/api.h"
+
 namespace simhost {
 
 struct FormItem {
@@ -43,9 +45,9 @@ struct FormTableReading {
 
 // Reads every form of the table at `table` (the address of its size word), walking the records by their
 // body lengths; stops at the first record that does not fit or does not add up, and says why.
-FormTableReading ReadFormTable(const void* table);
+SIMHOST_API FormTableReading ReadFormTable(const void* table);
 
 // The form with this id, or nullopt (with `error` saying why) when the table lacks it or is unreadable.
-std::optional<Form> FindForm(const void* table, std::uint16_t id, std::string* error = nullptr);
+SIMHOST_API std::optional<Form> FindForm(const void* table, std::uint16_t id, std::string* error = nullptr);
 
 }  // namespace simhost

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "host/host_services.h"
+#include "simulated_host/api.h"
 #include "simulated_host/guards.h"
 
 namespace simhost {
@@ -181,7 +182,7 @@ struct WatchCopy {
 };
 
 // The host. Its state is open to the services, the tests and the tools alike.
-struct Host {
+struct SIMHOST_API Host {
   // Makes the host from `config` and registers it as the module "TORVAL". One host at a time.
   static Host& Start(Config config);
   // Ends the host and unregisters its module. The plug-in must be unloaded before.
@@ -250,6 +251,8 @@ struct Host {
   // What the host saw.
   std::vector<std::string> calls;      // every service call in order, as "od_table(44)" or a bare name
   std::uint64_t call_count = 0;        // service calls, also while the journal is off
+  std::uint64_t date_compares = 0;     // str_date_compare calls, also while the journal is off
+  std::vector<std::uint32_t> realloc_sizes;  // the size asked of every mem_realloc, likewise
   std::vector<Message> messages;       // every message the user saw
   std::vector<ChainedEvent> chained;   // calls of the previous handler of table 45
   std::vector<std::string> list_rows;  // rows of the last display of form 1002
@@ -296,13 +299,13 @@ struct Host {
 
 // --- Records from readable values -----------------------------------------------------------------
 
-MmRecord MakeMmRecord(const MmDocument& document);
-MmDokRecord MakeMmDokRecord(const MmPosition& position);
-TsprDokRecord MakeSalesRecord(const SalesPosition& position);
+SIMHOST_API MmRecord MakeMmRecord(const MmDocument& document);
+SIMHOST_API MmDokRecord MakeMmDokRecord(const MmPosition& position);
+SIMHOST_API TsprDokRecord MakeSalesRecord(const SalesPosition& position);
 
 // Copies `text` (UTF-8) into a record field as Mazovia, cut only by the field's room: a text that fills
 // the field has no terminator, as a hostile record may have.
-void StoreText(char* field, std::size_t room, const std::string& utf8_text);
+SIMHOST_API void StoreText(char* field, std::size_t room, const std::string& utf8_text);
 template <std::size_t N>
 void StoreText(char (&field)[N], const std::string& utf8_text) {
   StoreText(field, N, utf8_text);

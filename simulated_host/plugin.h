@@ -5,10 +5,11 @@
 #include <string>
 
 #include "host/host_services.h"
+#include "simulated_host/api.h"
 
 namespace simhost {
 
-class Plugin {
+class SIMHOST_API Plugin {
  public:
   // Loads the module as the host does; loaded() tells whether the platform's load succeeded.
   // `reported_path` is the path the module is told it has (Linux only; Windows reports the real one).

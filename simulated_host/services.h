@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/host_services.h"
+#include "simulated_host/api.h"
 
 extern "C" {
 std::int32_t KOMBREL_CDECL torval_ui_messagef(const char* title, const char* format, std::int32_t flags, ...);
@@ -60,6 +61,6 @@ FARPROC WINAPI torval_sys_delay_load_hook(unsigned notification, PDelayLoadInfo 
 namespace simhost {
 
 // Every export of the host module: ordinal and address.
-std::vector<std::pair<std::uint16_t, FARPROC>> HostExports();
+SIMHOST_API std::vector<std::pair<std::uint16_t, FARPROC>> HostExports();
 
 }  // namespace simhost

@@ -19,6 +19,7 @@ void CheckBlock(simhost::Host& host, const void* block, std::uint32_t size) {
 extern "C" std::int32_t KOMBREL_STDCALL torval_mem_realloc(void** block, std::uint32_t size) {
   simhost::Host& host = simhost::Host::Current();
   host.Record("mem_realloc(" + std::to_string(size) + ")");
+  host.realloc_sizes.push_back(size);
   const int call = ++host.mem_realloc_count;
   if (host.config.faults.mem_realloc_calls.count(call) != 0) return 0;
   void* old_block = *block;

@@ -67,7 +67,9 @@ extern "C" std::int32_t KOMBREL_STDCALL torval_str_date_format(char* display, co
 }
 
 extern "C" std::int32_t KOMBREL_STDCALL torval_str_date_compare(const char* a, const char* b) {
-  simhost::Host::Current().Record("str_date_compare");
+  simhost::Host& host = simhost::Host::Current();
+  host.Record("str_date_compare");
+  ++host.date_compares;
   const std::string_view left = DateText(a);
   const std::string_view right = DateText(b);
   const std::string left_key = SortKey(left);

@@ -55,40 +55,37 @@ consteval std::uint16_t Word(int value) {
 struct Item {
   std::uint16_t kind, item_code, flags, hot_key, x, y, width, height;
   std::uint32_t param;
-  char text[72] = {};  // Mazovia bytes, without the terminator
-  std::size_t text_length = 0;
-  EditType edit = {};  // edit fields only: count is 0 for every other item
-
-  template <std::size_t Length>
-  consteval Item(int kind, int item_code, int flags, int hot_key, int x, int y, int width, int height,
-                 std::uint32_t param, const MazoviaText<Length>& text)
-      : Item(kind, item_code, flags, hot_key, x, y, width, height, param) {
-    if (Length >= sizeof this->text) TextTooLong();
-    for (std::size_t i = 0; i < Length; ++i)
-      this->text[i] = text.bytes[i];
-    text_length = Length;
-  }
-  // An edit field: its type block in place of a text, which is empty.
-  consteval Item(int kind, int item_code, int flags, int hot_key, int x, int y, int width, int height,
-                 std::uint32_t param, const EditType& type)
-      : Item(kind, item_code, flags, hot_key, x, y, width, height, param) {
-    if (kind != kEdit) ValueOutOfRange();
-    edit = type;
-  }
-
- private:
-  consteval Item(int kind, int item_code, int flags, int hot_key, int x, int y, int width, int height,
-                 std::uint32_t param)
-      : kind(Word(kind)),
-        item_code(Word(item_code)),
-        flags(Word(flags)),
-        hot_key(Word(hot_key)),
-        x(Word(x)),
-        y(Word(y)),
-        width(Word(width)),
-        height(Word(height)),
-        param(param) {}
+  char text[72];  // Mazovia bytes, without the terminator
+  std::size_t text_length;
+  EditType edit;  // edit fields only: count is 0 for every other item
 };
+
+consteval Item Common(int kind, int item_code, int flags, int hot_key, int x, int y, int width, int height,
+                      std::uint32_t param) {
+  return Item{Word(kind), Word(item_code), Word(flags), Word(hot_key), Word(x), Word(y), Word(width),
+              Word(height), param, {}, 0, {{}, 0}};
+}
+
+// A row with a text.
+template <std::size_t Length>
+consteval Item Row(int kind, int item_code, int flags, int hot_key, int x, int y, int width, int height,
+                   std::uint32_t param, const MazoviaText<Length>& text) {
+  Item item = Common(kind, item_code, flags, hot_key, x, y, width, height, param);
+  if (Length >= sizeof item.text) TextTooLong();
+  for (std::size_t i = 0; i < Length; ++i)
+    item.text[i] = text.bytes[i];
+  item.text_length = Length;
+  return item;
+}
+
+// An edit field: its type block in place of a text, which is empty.
+consteval Item Row(int kind, int item_code, int flags, int hot_key, int x, int y, int width, int height,
+                   std::uint32_t param, const EditType& type) {
+  if (kind != kEdit) ValueOutOfRange();
+  Item item = Common(kind, item_code, flags, hot_key, x, y, width, height, param);
+  item.edit = type;
+  return item;
+}
 
 inline constexpr std::size_t kCommonPart = 20;
 
@@ -114,36 +111,36 @@ consteval std::size_t RecordLength(const Item (&form)[N]) {
 
 // Form 1000, the sales analysis. Not run by the plug-in.
 constexpr Item kSalesAnalysisForm[] = {
-//        kind      item_code flags   hot_key x   y   width height param text
-/* h */ {kHeader,  1000,     0x0300, 0,      0,  0,  39,   12,    0,    "Analiza sprzedaży"_mz},
-/* 1 */ {kText,    -1,       0,      0,      3,  3,  28,   2,     0,    "Podaj za jaki okres wstecz\nwypełnić raport:"_mz},
-/* 2 */ {kEdit,    -1,       0x0400, 0,      3,  5,  6,    1,     0,    kNumberField},
-/* 3 */ {kText,    -1,       0,      0,      13, 5,  20,   1,     0,    "(w miesiącach)"_mz},
-/* 4 */ {kText,    0x3B00,   0,      0,      3,  7,  18,   1,     0,    "\x02" "F1\x01 Dotyczące mag."_mz},
-/* 5 */ {kButton,  0x430E,   0x0580, 0x3B00, 21, 7,  15,   1,     0,    " "_mz},
-/* 6 */ {kButton,  0x5001,   0x0004, 0x5500, 10, 9,  14,   1,     0,    "\x05" "F12\x01 Wykonaj"_mz},
+//          kind      item_code flags   hot_key x   y   width height param text
+/* h */ Row(kHeader,  1000,     0x0300, 0,      0,  0,  39,   12,    0,    "Analiza sprzedaży"_mz),
+/* 1 */ Row(kText,    -1,       0,      0,      3,  3,  28,   2,     0,    "Podaj za jaki okres wstecz\nwypełnić raport:"_mz),
+/* 2 */ Row(kEdit,    -1,       0x0400, 0,      3,  5,  6,    1,     0,    kNumberField),
+/* 3 */ Row(kText,    -1,       0,      0,      13, 5,  20,   1,     0,    "(w miesiącach)"_mz),
+/* 4 */ Row(kText,    0x3B00,   0,      0,      3,  7,  18,   1,     0,    "\x02" "F1\x01 Dotyczące mag."_mz),
+/* 5 */ Row(kButton,  0x430E,   0x0580, 0x3B00, 21, 7,  15,   1,     0,    " "_mz),
+/* 6 */ Row(kButton,  0x5001,   0x0004, 0x5500, 10, 9,  14,   1,     0,    "\x05" "F12\x01 Wykonaj"_mz),
 };
 static_assert(BodyLength(kSalesAnalysisForm) == 278);
 
 // Form 1001, processing. Not run by the plug-in.
 constexpr Item kProcessingForm[] = {
-//        kind      item_code flags   hot_key x   y   width height param text
-/* h */ {kHeader,  1001,     0x4008, 0,      0,  0,  48,   5,     0,    "Przetwarzanie"_mz},
-/* 1 */ {kFrame,   -1,       0,      0,      3,  1,  42,   3,     3,    ""_mz},
-/* 2 */ {kLine,    0x4003,   0,      0,      4,  2,  40,   1,     0,    "1234567890\x05" "1234567890\x02" "12345\x03" "67890\x04" "1234567890"_mz},
+//          kind      item_code flags   hot_key x   y   width height param text
+/* h */ Row(kHeader,  1001,     0x4008, 0,      0,  0,  48,   5,     0,    "Przetwarzanie"_mz),
+/* 1 */ Row(kFrame,   -1,       0,      0,      3,  1,  42,   3,     3,    ""_mz),
+/* 2 */ Row(kLine,    0x4003,   0,      0,      4,  2,  40,   1,     0,    "1234567890\x05" "1234567890\x02" "12345\x03" "67890\x04" "1234567890"_mz),
 };
 static_assert(BodyLength(kProcessingForm) == 120);
 
 // Form 1003, the range of issue dates. The engine stores the edit fields' values in the data buffer,
 // each in value length + 1 bytes, in item order: "Okres Od" at byte 0, "Okres Do" at byte 9.
 constexpr Item kDateRangeForm[] = {
-//        kind      item_code flags   hot_key x   y   width height param text
-/* h */ {kHeader,  1003,     0x0200, 0,      0,  0,  61,   7,     0,    "Podaj daty (wystawienia) graniczne dla dok. MM"_mz},
-/* 1 */ {kText,    0x3D00,   0,      0,      1,  2,  13,   1,     0,    "\x01p\x02" "F3\x01 Okres Od\x01"_mz},
-/* 2 */ {kEdit,    -1,       0x0400, 0,      17, 2,  13,   1,     0,    kDateField},
-/* 3 */ {kText,    0x3E00,   0,      0,      31, 2,  13,   1,     0,    "\x01p\x02" "F4\x01 Okres Do\x01"_mz},
-/* 4 */ {kEdit,    -1,       0x0400, 0,      45, 2,  13,   1,     0,    kDateField},
-/* 5 */ {kButton,  0x5001,   0x0004, 0x5500, 25, 4,  10,   1,     0,    "\x05" "F12\x01 OK"_mz},
+//          kind      item_code flags   hot_key x   y   width height param text
+/* h */ Row(kHeader,  1003,     0x0200, 0,      0,  0,  61,   7,     0,    "Podaj daty (wystawienia) graniczne dla dok. MM"_mz),
+/* 1 */ Row(kText,    0x3D00,   0,      0,      1,  2,  13,   1,     0,    "\x01p\x02" "F3\x01 Okres Od\x01"_mz),
+/* 2 */ Row(kEdit,    -1,       0x0400, 0,      17, 2,  13,   1,     0,    kDateField),
+/* 3 */ Row(kText,    0x3E00,   0,      0,      31, 2,  13,   1,     0,    "\x01p\x02" "F4\x01 Okres Do\x01"_mz),
+/* 4 */ Row(kEdit,    -1,       0x0400, 0,      45, 2,  13,   1,     0,    kDateField),
+/* 5 */ Row(kButton,  0x5001,   0x0004, 0x5500, 25, 4,  10,   1,     0,    "\x05" "F12\x01 OK"_mz),
 };
 static_assert(BodyLength(kDateRangeForm) == 256);
 static_assert(ItemLength(kDateRangeForm[2]) == 43 && ItemLength(kDateRangeForm[4]) == 43);
@@ -151,13 +148,13 @@ static_assert(ItemLength(kDateRangeForm[2]) == 43 && ItemLength(kDateRangeForm[4
 // Form 1002, the MM documents. Item 1 declares the list's six columns; the INSERT button (flag 0x0080)
 // hands its code to the key handler instead of ending the form.
 constexpr Item kMmListForm[] = {
-//        kind      item_code flags   hot_key x   y   width height param text
-/* h */ {kHeader,  1002,     0x0200, 0,      0,  0,  78,   18,    0,    "Wybierz dokumenty MM"_mz},
-/* 1 */ {kLine,    0x5801,   0,      0,      2,  3,  74,   1,     0,    "l3\rl17Numer MM\rl-1Opis\rl16Mag.docel.\rp15Wartość zak.br.\rl12Data wyst."_mz},
-/* 2 */ {kText,    -1,       0,      0x3D00, 2,  2,  20,   1,     0,    "\x02" "F3\x01 Dokumenty MM"_mz},
-/* 3 */ {kList,    0x4001,   0x0408, 0,      2,  4,  74,   9,     0,    ""_mz},
-/* 4 */ {kButton,  0x5200,   0x0080, 0,      2,  13, 26,   1,     0,    "\x01" "c\x05INSERT\x01 Zaznacz/Odznacz\x01"_mz},
-/* 5 */ {kButton,  0x5001,   0x0100, 0x5500, 30, 15, 16,   1,     0,    "\x05" "F12\x01 OK"_mz},
+//          kind      item_code flags   hot_key x   y   width height param text
+/* h */ Row(kHeader,  1002,     0x0200, 0,      0,  0,  78,   18,    0,    "Wybierz dokumenty MM"_mz),
+/* 1 */ Row(kLine,    0x5801,   0,      0,      2,  3,  74,   1,     0,    "l3\rl17Numer MM\rl-1Opis\rl16Mag.docel.\rp15Wartość zak.br.\rl12Data wyst."_mz),
+/* 2 */ Row(kText,    -1,       0,      0x3D00, 2,  2,  20,   1,     0,    "\x02" "F3\x01 Dokumenty MM"_mz),
+/* 3 */ Row(kList,    0x4001,   0x0408, 0,      2,  4,  74,   9,     0,    ""_mz),
+/* 4 */ Row(kButton,  0x5200,   0x0080, 0,      2,  13, 26,   1,     0,    "\x01" "c\x05INSERT\x01 Zaznacz/Odznacz\x01"_mz),
+/* 5 */ Row(kButton,  0x5001,   0x0100, 0x5500, 30, 15, 16,   1,     0,    "\x05" "F12\x01 OK"_mz),
 };
 static_assert(BodyLength(kMmListForm) == 267);
 
@@ -167,57 +164,58 @@ inline constexpr std::size_t kTableBody = RecordLength(kSalesAnalysisForm) + Rec
                                           RecordLength(kDateRangeForm) + RecordLength(kMmListForm);
 static_assert(kTableBody == 937 && 4 + kTableBody == kFormTableSize);
 
-struct Writer {
-  std::array<std::uint8_t, kFormTableSize> bytes{};
-  std::size_t at = 0;
-
-  consteval void Byte(std::uint8_t value) {
-    if (at >= bytes.size()) TableOverflow();
-    bytes[at++] = value;
-  }
-  consteval void Word16(std::uint16_t value) {
-    Byte(static_cast<std::uint8_t>(value & 0xFF));
-    Byte(static_cast<std::uint8_t>(value >> 8));
-  }
-  consteval void Word32(std::uint32_t value) {
-    Word16(static_cast<std::uint16_t>(value & 0xFFFF));
-    Word16(static_cast<std::uint16_t>(value >> 16));
-  }
-  consteval void Put(const Item& item) {
-    if (item.edit.count != 0) {
-      Word16(item.kind);
-      Word16(static_cast<std::uint16_t>(kCommonPart + 2 * item.edit.count));
-    }
-    for (std::uint16_t word :
-         {item.kind, item.item_code, item.flags, item.hot_key, item.x, item.y, item.width, item.height}) {
-      Word16(word);
-    }
-    Word32(item.param);
-    for (std::size_t i = 0; i < item.edit.count; ++i)
-      Word16(item.edit.words[i]);
-    for (std::size_t i = 0; i < item.text_length; ++i)
-      Byte(static_cast<std::uint8_t>(item.text[i]));
-    Byte(0);
-  }
-  template <std::size_t N>
-  consteval void Put(const Item (&form)[N]) {
-    if (form[0].kind != Word(kHeader)) NotAFormRecord();
-    const std::size_t start = at;
-    Word16(static_cast<std::uint16_t>(BodyLength(form)));
-    Word16(static_cast<std::uint16_t>(N - 1));
-    for (const Item& item : form)
-      Put(item);
-    if (at - start != RecordLength(form)) NotAFormRecord();
-  }
+// The table being written, and where the next byte goes.
+struct TableBytes {
+  std::array<std::uint8_t, kFormTableSize> bytes;
+  std::size_t at;
 };
 
+consteval void PutByte(TableBytes& table, std::uint8_t value) {
+  if (table.at >= table.bytes.size()) TableOverflow();
+  table.bytes[table.at++] = value;
+}
+consteval void PutWord16(TableBytes& table, std::uint16_t value) {
+  PutByte(table, static_cast<std::uint8_t>(value & 0xFF));
+  PutByte(table, static_cast<std::uint8_t>(value >> 8));
+}
+consteval void PutWord32(TableBytes& table, std::uint32_t value) {
+  PutWord16(table, static_cast<std::uint16_t>(value & 0xFFFF));
+  PutWord16(table, static_cast<std::uint16_t>(value >> 16));
+}
+consteval void PutItem(TableBytes& table, const Item& item) {
+  if (item.edit.count != 0) {
+    PutWord16(table, item.kind);
+    PutWord16(table, static_cast<std::uint16_t>(kCommonPart + 2 * item.edit.count));
+  }
+  for (std::uint16_t word :
+       {item.kind, item.item_code, item.flags, item.hot_key, item.x, item.y, item.width, item.height}) {
+    PutWord16(table, word);
+  }
+  PutWord32(table, item.param);
+  for (std::size_t i = 0; i < item.edit.count; ++i)
+    PutWord16(table, item.edit.words[i]);
+  for (std::size_t i = 0; i < item.text_length; ++i)
+    PutByte(table, static_cast<std::uint8_t>(item.text[i]));
+  PutByte(table, 0);
+}
+template <std::size_t N>
+consteval void PutForm(TableBytes& table, const Item (&form)[N]) {
+  if (form[0].kind != Word(kHeader)) NotAFormRecord();
+  const std::size_t start = table.at;
+  PutWord16(table, static_cast<std::uint16_t>(BodyLength(form)));
+  PutWord16(table, static_cast<std::uint16_t>(N - 1));
+  for (const Item& item : form)
+    PutItem(table, item);
+  if (table.at - start != RecordLength(form)) NotAFormRecord();
+}
+
 consteval std::array<std::uint8_t, kFormTableSize> BuildFormTable() {
-  Writer table;
-  table.Word32(kTableBody);
-  table.Put(kSalesAnalysisForm);
-  table.Put(kProcessingForm);
-  table.Put(kDateRangeForm);
-  table.Put(kMmListForm);
+  TableBytes table{{}, 0};
+  PutWord32(table, kTableBody);
+  PutForm(table, kSalesAnalysisForm);
+  PutForm(table, kProcessingForm);
+  PutForm(table, kDateRangeForm);
+  PutForm(table, kMmListForm);
   if (table.at != kFormTableSize) TableOverflow();
   return table.bytes;
 }

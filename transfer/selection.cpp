@@ -1,11 +1,10 @@
 // MM document selection: the date range (form 1003), the list of MM documents issued in it (form 1002)
 // and the marks the user makes there.
-#include <charconv>
-#include <cstdio>
+#include <clocale>
 #include <cstring>
-#include <system_error>
 
 #include "common/texts.h"
+#include "platform/format.h"
 #include "transfer/form_table.h"
 #include "transfer/transfer.h"
 
@@ -277,17 +276,18 @@ std::intptr_t KOMBREL_STDCALL WierszListyMM(std::int16_t row, std::int32_t) {
 
   const MmListEntry& entry = *WpisTablicy<MmListEntry>(MmList, row);
   // The row is "%c\r%s\r%s\r%s\r%.2f\r%s"; the value is formatted apart so that its decimal separator
-  // is a point whatever the process locale. The largest double takes 313 characters.
+  // is a point whatever locale the host process set. The largest double takes 313 characters.
   char value[320];
-  const std::to_chars_result written =
-      std::to_chars(value, value + sizeof value - 1, entry.purchase_value, std::chars_format::fixed, 2);
-  *(written.ec == std::errc() ? written.ptr : value) = '\0';
+  Format(value, sizeof value, "%.2f", entry.purchase_value);
+  const char separator = *std::localeconv()->decimal_point;
+  if (separator != '.') {
+    if (char* at = std::strchr(value, separator)) *at = '.';
+  }
   // Every text is bounded by its field, so even a row of hostile texts fits the buffer.
-  std::snprintf(RowText, sizeof RowText, "%c\r%.*s\r%.*s\r%.*s\r%s\r%.*s", entry.marked != 0 ? '*' : ' ',
-                static_cast<int>(strnlen(entry.mm_number, sizeof entry.mm_number)), entry.mm_number,
-                static_cast<int>(strnlen(entry.description, sizeof entry.description)), entry.description,
-                static_cast<int>(strnlen(entry.dest_warehouse, sizeof entry.dest_warehouse)),
-                entry.dest_warehouse, value,
-                static_cast<int>(strnlen(entry.issue_date, sizeof entry.issue_date)), entry.issue_date);
+  Format(RowText, sizeof RowText, "%c\r%.*s\r%.*s\r%.*s\r%s\r%.*s", entry.marked != 0 ? '*' : ' ',
+         static_cast<int>(strnlen(entry.mm_number, sizeof entry.mm_number)), entry.mm_number,
+         static_cast<int>(strnlen(entry.description, sizeof entry.description)), entry.description,
+         static_cast<int>(strnlen(entry.dest_warehouse, sizeof entry.dest_warehouse)), entry.dest_warehouse,
+         value, static_cast<int>(strnlen(entry.issue_date, sizeof entry.issue_date)), entry.issue_date);
   return reinterpret_cast<std::intptr_t>(RowText);
 }
