@@ -31,6 +31,7 @@ set(KOMBREL_PLUGIN_WINDOWS_SOURCES
 set(KOMBREL_SIMHOST_SOURCES
   simulated_host/codepages.cpp
   simulated_host/forms.cpp
+  simulated_host/guards.cpp
   simulated_host/host.cpp
   simulated_host/message_box.cpp
   simulated_host/plugin.cpp
@@ -41,4 +42,5 @@ set(KOMBREL_SIMHOST_SOURCES
   simulated_host/services_system.cpp
   simulated_host/services_text.cpp
   simulated_host/services_ui.cpp
+  simulated_host/write_watch.cpp
 )

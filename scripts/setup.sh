@@ -10,6 +10,9 @@ packages=(cmake ninja-build g++ googletest libgtest-dev nlohmann-json3-dev libnc
 if [[ "${1:-}" == "--all" ]]; then
   packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64 wine64 g++-multilib qemu-user libbenchmark-dev valgrind)
 fi
+if [[ "${1:-}" == "--all" ]]; then
+  packages+=(clang libclang-rt-14-dev)  # the asan and fuzz presets
+fi
 
 missing=()
 for package in "${packages[@]}"; do

@@ -11,3 +11,10 @@ for preset in native win32 win64 i386; do
   cmake --build --preset "$preset"
   ctest --preset "$preset"
 done
+# The native suite under AddressSanitizer and UndefinedBehaviorSanitizer, then a minute of fuzzing.
+echo "=== asan"
+cmake --preset asan
+cmake --build --preset asan
+ctest --preset asan
+echo "=== fuzz"
+scripts/fuzz.sh 60

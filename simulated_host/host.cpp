@@ -22,6 +22,22 @@ namespace {
 
 Host* current = nullptr;
 
+// The record the plug-in was built for, by table; tables it does not read get a small buffer.
+std::size_t BuiltRecordSize(std::int32_t number) {
+  switch (number) {
+    case 44:
+      return sizeof(TsprRecord);
+    case 45:
+      return sizeof(TsprDokRecord);
+    case 58:
+      return sizeof(MmRecord);
+    case 67:
+      return sizeof(MmDokRecord);
+    default:
+      return 16;
+  }
+}
+
 // The previous handler of table 45: records what it got and answers the configured result.
 std::int32_t KOMBREL_STDCALL PreviousHandler(std::int32_t event, std::uint16_t browse_value,
                                              std::int32_t* slot_count, TsprDokRecord** slots,
@@ -118,11 +134,11 @@ Host::Host(Config configuration) : config(std::move(configuration)) {
     if (!size) continue;
     Table& table = tables[number];
     table.number = number;
-    table.object.assign(table_object::kUsedSize + 16, 0);
-    // The buffer holds at least the record the plug-in was built for, whatever size the table claims.
-    const std::size_t record_size =
-        std::max<std::size_t>(static_cast<std::size_t>(std::max<int>(*size, 0)), 1024);
-    table.record.assign(record_size, 0);
+    table.object = GuardedBytes(table_object::kUsedSize + 16);
+    // The buffer holds at least the record the plug-in was built for, whatever size the table claims;
+    // guards follow it.
+    table.record =
+        GuardedBytes(std::max(static_cast<std::size_t>(std::max<int>(*size, 0)), BuiltRecordSize(number)));
     auto* object = reinterpret_cast<TableObject*>(table.object.data());
     SetTableField<std::int16_t>(object, table_object::kRecordSize, *size);
     SetTableField<std::uint8_t*>(object, table_object::kRecordBuffer, table.record.data());
@@ -136,8 +152,8 @@ Host::Host(Config configuration) : config(std::move(configuration)) {
 
   slot_count = config.slot_count;
   for (std::int32_t i = 0; i < std::max(slot_count, 0); ++i) {
-    slot_records.push_back(std::make_unique<TsprDokRecord>());
-    slots.push_back(slot_records.back().get());
+    slot_records.emplace_back(sizeof(TsprDokRecord));
+    slots.push_back(reinterpret_cast<TsprDokRecord*>(slot_records.back().data()));
   }
   for (const SalesPosition& position : config.sales) {
     if (position.slot >= 0 && position.slot < slot_count) *slots[position.slot] = MakeSalesRecord(position);
@@ -152,7 +168,7 @@ Host::Host(Config configuration) : config(std::move(configuration)) {
 
 Host::~Host() {
   for (auto& [block, size] : blocks)
-    std::free(block);
+    FreeGuardedBlock(block, size);
   if (own_folder) {
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);
@@ -235,8 +251,12 @@ std::optional<std::int32_t> Host::RaiseEvent(std::int32_t event, const EventPara
   if (positions == nullptr) return std::nullopt;
   TableEventHandler handler = TableEventHandlerOf(positions);
   if (handler == nullptr) return std::nullopt;
-  return handler(event, p.browse_value, &slot_count, slots.data(), p.parameter5, positions, p.parameter7,
-                 p.browse_argument, p.parameter9, p.parameter10, p.parameter11);
+  BeginWatch(Grant::kEvent);
+  const std::int32_t result =
+      handler(event, p.browse_value, &slot_count, slots.data(), p.parameter5, positions, p.parameter7,
+              p.browse_argument, p.parameter9, p.parameter10, p.parameter11);
+  EndWatch();
+  return result;
 }
 
 }  // namespace simhost

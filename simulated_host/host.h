@@ -20,6 +20,7 @@
 
 #include "host/host_services.h"
 #include "simulated_host/api.h"
+#include "simulated_host/guards.h"
 
 namespace simhost {
 
@@ -82,14 +83,26 @@ struct FormScript {
 
 // Faults the host injects into its own services.
 struct Faults {
-  std::map<std::int32_t, int> od_table_after;       // table → requests that succeed before null comes
-  std::set<int> mem_realloc_calls;                  // 1-based numbers of mem_realloc calls that fail
-  std::set<std::int32_t> od_search_zero_handle;     // doc_ids whose search gives a zero handle
-  std::set<std::pair<std::int32_t, int>> od_fseek;  // (doc_id, record of its result) that fail to load
-  bool od_scan_first_empty = false;                 // od_scan_first answers 0
-  std::optional<int> od_scan_next_stop_after;       // od_scan_next answers 0 after this many records
+  std::map<std::int32_t, int> od_table_after;            // table → requests that succeed before null comes
+  std::set<std::pair<std::int32_t, int>> od_table_null;  // (table, 1-based request) answered with null
+  std::set<int> mem_realloc_calls;                       // 1-based numbers of mem_realloc calls that fail
+  std::set<std::int32_t> od_search_zero_handle;          // doc_ids whose search gives a zero handle
+  std::set<std::pair<std::int32_t, int>> od_fseek;       // (doc_id, record of its result) that fail to load
+  bool od_scan_first_empty = false;                      // od_scan_first answers 0
+  std::optional<int> od_scan_next_stop_after;            // od_scan_next answers 0 after this many records
   bool ini_read_fails = false;
   bool ini_write_fails = false;
+  bool ui_form_item_value_null = false;    // the running form gives no address for its list's current row
+  std::optional<double> num_scale_result;  // num_scale answers this whatever it is given
+};
+
+// What the plug-in may write in the host's memory while it has control, beyond its own memory and the
+// host blocks it holds (Host::BeginWatch).
+enum class Grant {
+  kNothing,  // loading and unloading, the load check, the refusal report, entry 30009
+  kHook,     // the start and the stop: table 45's event-handler slot
+  kEvent,    // an event of table 45: its current-row offset and its record buffer (the work record), free
+             // slots whole, and the quantity of used ones
 };
 
 struct Config {
@@ -157,6 +170,17 @@ struct EventParameters {
   std::int32_t parameter11 = 0x11111111;
 };
 
+// The copy that Host::BeginWatch takes: what the host's bytes must still hold when control comes back.
+struct WatchCopy {
+  Grant grant = Grant::kNothing;
+  std::map<std::int32_t, std::vector<std::uint8_t>> objects;  // by table number
+  std::map<std::int32_t, std::vector<std::uint8_t>> records;
+  std::vector<TsprDokRecord*> slots;
+  std::int32_t slot_count = 0;
+  std::vector<std::uint8_t> slot_bytes;           // every slot's record, one after the other
+  std::map<std::uintptr_t, std::size_t> slot_at;  // slot record address → slot
+};
+
 // The host. Its state is open to the services, the tests and the tools alike.
 struct SIMHOST_API Host {
   // Makes the host from `config` and registers it as the module "TORVAL". One host at a time.
@@ -189,14 +213,26 @@ struct SIMHOST_API Host {
   }
   void Violation(std::string what) { violations.push_back(std::move(what)); }
 
+  // The plug-in gets control: the host copies every byte of its own that the plug-in may read but, under
+  // `grant`, not write. EndWatch, when control comes back, reports as violations every byte that changed
+  // without the host writing it, every guard overwritten, and every host block, scan or search result
+  // still open. Nested watches are part of the outer one.
+  void BeginWatch(Grant grant);
+  void EndWatch();
+  // A service of the host wrote these bytes while the plug-in had control.
+  void HostWrote(const void* address, std::size_t size);
+  // Checks the guards of every table, slot record and host block now; false (with violations) when one
+  // was overwritten.
+  bool CheckGuards();
+
   ~Host();
   Host(const Host&) = delete;
   Host& operator=(const Host&) = delete;
 
   struct Table {
     std::int32_t number = 0;
-    std::vector<std::uint8_t> object;  // the TableObject's bytes
-    std::vector<std::uint8_t> record;  // the record buffer
+    GuardedBytes object;  // the TableObject's bytes
+    GuardedBytes record;  // the record buffer: at least the record the plug-in was built for
   };
 
   Config config;
@@ -204,7 +240,7 @@ struct SIMHOST_API Host {
   std::map<std::int32_t, Table> tables;
 
   // The sales document: one record per slot, the slot array the plug-in gets, and the slot count.
-  std::vector<std::unique_ptr<TsprDokRecord>> slot_records;
+  std::vector<GuardedBytes> slot_records;
   std::vector<TsprDokRecord*> slots;
   std::int32_t slot_count = 0;
 
@@ -224,7 +260,7 @@ struct SIMHOST_API Host {
   // table lacks, scans or search results left open. Empty while all is well.
   std::vector<std::string> violations;
 
-  // Host memory blocks alive now, with their sizes.
+  // Host memory blocks alive now, with their sizes. Each has guards (guards.h).
   std::map<void*, std::uint32_t> blocks;
   int mem_realloc_count = 0;
   std::map<std::int32_t, int> table_requests;  // od_table calls per table number
@@ -253,6 +289,9 @@ struct SIMHOST_API Host {
 
   HMODULE module = nullptr;  // the host's own module registration
   bool own_folder = false;
+
+  std::optional<WatchCopy> watch;  // while the plug-in has control
+  int watch_depth = 0;
 
  private:
   explicit Host(Config config);

@@ -29,6 +29,7 @@ extern "C" TableObject* KOMBREL_STDCALL torval_od_table(std::int32_t number) {
   const int request = ++host.table_requests[number];
   const auto& after = host.config.faults.od_table_after;
   if (auto fault = after.find(number); fault != after.end() && request > fault->second) return nullptr;
+  if (host.config.faults.od_table_null.count({number, request}) != 0) return nullptr;
   return host.table(number);
 }
 
@@ -80,6 +81,7 @@ extern "C" std::int32_t KOMBREL_STDCALL torval_od_scan_next(void* scan_state) {
     return 0;
   }
   std::memcpy(TableRecordBuffer(host.table(58)), &host.mm_records[scan->second++], sizeof(MmRecord));
+  host.HostWrote(TableRecordBuffer(host.table(58)), sizeof(MmRecord));
   return 1;
 }
 
@@ -126,6 +128,7 @@ extern "C" std::int32_t KOMBREL_STDCALL torval_od_fseek(std::int32_t, std::int32
   if (host.TableNumberOf(table) != 67) host.Violation("od_fseek into another table");
   std::memcpy(TableRecordBuffer(host.table(67)), &records[static_cast<std::size_t>(index)],
               sizeof(MmDokRecord));
+  host.HostWrote(TableRecordBuffer(host.table(67)), sizeof(MmDokRecord));
   return 1;
 }
 

@@ -11,6 +11,7 @@ extern "C" std::int32_t KOMBREL_STDCALL torval_doc_position_recalc(std::int32_t,
   // The line value: quantity × price, kept at the start of the host's bytes after the price.
   const double value = position->quantity * position->price;
   std::memcpy(position->host_2, &value, sizeof value);
+  simhost::Host::Current().HostWrote(position->host_2, sizeof value);
   return 1;
 }
 
@@ -25,6 +26,9 @@ extern "C" std::int32_t KOMBREL_STDCALL torval_doc_totals_recalc(TsprDokRecord**
     std::memcpy(&value, slots[i]->host_2, sizeof value);
     total += value;
   }
-  if (header != nullptr) std::memcpy(header->host_1, &total, sizeof total);
+  if (header != nullptr) {
+    std::memcpy(header->host_1, &total, sizeof total);
+    simhost::Host::Current().HostWrote(header->host_1, sizeof total);
+  }
   return 1;
 }

@@ -82,7 +82,9 @@ extern "C" std::int32_t KOMBREL_STDCALL torval_str_date_compare(const char* a, c
 }
 
 extern "C" double KOMBREL_STDCALL torval_num_scale(double value, std::int32_t factor) {
-  simhost::Host::Current().Record("num_scale");
+  simhost::Host& host = simhost::Host::Current();
+  host.Record("num_scale");
+  if (host.config.faults.num_scale_result) return *host.config.faults.num_scale_result;
   return factor == 0 ? 0.0 : value / factor;
 }
 

@@ -181,6 +181,7 @@ extern "C" void* KOMBREL_STDCALL torval_ui_form_item_value(std::int32_t item_cod
     host.Violation("ui_form_item_value of an item the running form lacks");
     return nullptr;
   }
+  if (host.config.faults.ui_form_item_value_null) return nullptr;
   return &host.list_current_row;
 }
 

@@ -151,6 +151,11 @@ struct InsertCase {
   std::int16_t cursor;                // the current row afterwards
 };
 
+// By name: printed byte by byte, the case's padding would be read uninitialised.
+void PrintTo(const InsertCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
 class SelectionInsert : public TransferTest, public ::testing::WithParamInterface<InsertCase> {};
 
 TEST_P(SelectionInsert, InsertFlipsTheMarkAndMovesToTheNextRow) {

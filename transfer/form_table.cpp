@@ -46,7 +46,10 @@ inline constexpr EditType kDateField = {{0, 0, 0, 0, 8, 0x0208, 2, 8, 1}, 9};
 // Two zero 32-bit values, the value length (4), the type word and its words.
 inline constexpr EditType kNumberField = {{0, 0, 0, 0, 4, 1, 0, 0, 0, 12}, 10};
 
-consteval std::uint16_t Word(int value) {
+// Word and Common are constexpr rather than consteval: clang 14 does not take a consteval function
+// template (Row) as a context in which they may be called with its parameters. Every call is still made
+// while the table is built at compile time.
+constexpr std::uint16_t Word(int value) {
   if (value < -32768 || value > 0xFFFF) ValueOutOfRange();
   return static_cast<std::uint16_t>(value);  // -1 is 0xFFFF, "no code"
 }
@@ -60,7 +63,7 @@ struct Item {
   EditType edit;  // edit fields only: count is 0 for every other item
 };
 
-consteval Item Common(int kind, int item_code, int flags, int hot_key, int x, int y, int width, int height,
+constexpr Item Common(int kind, int item_code, int flags, int hot_key, int x, int y, int width, int height,
                       std::uint32_t param) {
   return Item{Word(kind), Word(item_code), Word(flags), Word(hot_key), Word(x), Word(y), Word(width),
               Word(height), param, {}, 0, {{}, 0}};

@@ -40,7 +40,11 @@ bool DopiszDokument(const MmRecord& record) {
   KopiujPole(entry.mm_number, record.number);
   KopiujPole(entry.description, record.description);
   entry.purchase_value = record.purchase_value * kValueScale;
+  // A host that writes no date (a service ignored at load) leaves it empty rather than the block's
+  // old bytes; a date text that fills the field is cut at its end.
+  entry.issue_date[0] = '\0';
   str_date_format(entry.issue_date, record.issue_date);
+  entry.issue_date[sizeof entry.issue_date - 1] = '\0';
   entry.doc_id = record.doc_id;
   entry.aux_id = record.aux_id;
   entry.marked = 0;

@@ -84,7 +84,7 @@ Json SlotJson(const SlotView& slot) {
   out["unit"] = FieldText(r.unit);
   out["attribute"] = r.attribute;
   out["label"] = FieldText(r.warehouse_label);
-  out["price"] = r.price;
+  out["price"] = double{r.price};  // a packed field, read by value
   out["mm_number"] = FieldText(r.mm_number);
   out["warehouse"] = r.warehouse;
   out["ref"] = r.ref;
