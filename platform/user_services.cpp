@@ -60,11 +60,11 @@ int WINAPIV wsprintfA(LPSTR buffer, LPCSTR format, ...) {
       out += '%';
       continue;
     }
-    std::string spec = "%";
+    std::string conversion = "%";
     while (*p == '-' || *p == '0' || *p == '#')
-      spec += *p++;
+      conversion += *p++;
     while (*p >= '0' && *p <= '9')
-      spec += *p++;
+      conversion += *p++;
     while (*p == 'l' || *p == 'h')
       ++p;
     char piece[64];
@@ -72,7 +72,7 @@ int WINAPIV wsprintfA(LPSTR buffer, LPCSTR format, ...) {
       case 's': {
         const char* text = va_arg(args, const char*);
         std::string s(text != nullptr ? text : "(null)");
-        const std::string width = spec.substr(1);
+        const std::string width = conversion.substr(1);
         const bool left = !width.empty() && width[0] == '-';
         const std::size_t digits = width.find_first_of("123456789");
         const std::size_t w = digits == std::string::npos ? 0 : std::stoul(width.substr(digits));
@@ -85,13 +85,13 @@ int WINAPIV wsprintfA(LPSTR buffer, LPCSTR format, ...) {
         break;
       case 'd':
       case 'i':
-        std::snprintf(piece, sizeof piece, (spec + "d").c_str(), va_arg(args, int));
+        std::snprintf(piece, sizeof piece, (conversion + "d").c_str(), va_arg(args, int));
         out += piece;
         break;
       case 'u':
       case 'x':
       case 'X':
-        std::snprintf(piece, sizeof piece, (spec + *p).c_str(), va_arg(args, unsigned int));
+        std::snprintf(piece, sizeof piece, (conversion + *p).c_str(), va_arg(args, unsigned int));
         out += piece;
         break;
       case '\0':

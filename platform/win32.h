@@ -21,8 +21,8 @@
 // only; the module links it through an import library that gives it this plain C name (msvcrt_eh.def).
 struct _EXCEPTION_POINTERS;
 typedef void(__cdecl* _se_translator_function)(unsigned int, struct _EXCEPTION_POINTERS*);
-extern "C" __declspec(dllimport) _se_translator_function __cdecl _set_se_translator(
-    _se_translator_function translator);
+extern "C" __declspec(dllimport) _se_translator_function
+    __cdecl _set_se_translator(_se_translator_function translator);
 
 #else
 

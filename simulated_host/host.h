@@ -249,13 +249,13 @@ struct SIMHOST_API Host {
   std::map<std::int32_t, std::vector<MmDokRecord>> mm_positions;
 
   // What the host saw.
-  std::vector<std::string> calls;      // every service call in order, as "od_table(44)" or a bare name
-  std::uint64_t call_count = 0;        // service calls, also while the journal is off
-  std::uint64_t date_compares = 0;     // str_date_compare calls, also while the journal is off
+  std::vector<std::string> calls;            // every service call in order, as "od_table(44)" or a bare name
+  std::uint64_t call_count = 0;              // service calls, also while the journal is off
+  std::uint64_t date_compares = 0;           // str_date_compare calls, also while the journal is off
   std::vector<std::uint32_t> realloc_sizes;  // the size asked of every mem_realloc, likewise
-  std::vector<Message> messages;       // every message the user saw
-  std::vector<ChainedEvent> chained;   // calls of the previous handler of table 45
-  std::vector<std::string> list_rows;  // rows of the last display of form 1002
+  std::vector<Message> messages;             // every message the user saw
+  std::vector<ChainedEvent> chained;         // calls of the previous handler of table 45
+  std::vector<std::string> list_rows;        // rows of the last display of form 1002
   // Broken promises that a real host would not survive or would leak: unknown blocks freed, forms the
   // table lacks, scans or search results left open. Empty while all is well.
   std::vector<std::string> violations;

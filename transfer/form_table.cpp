@@ -65,8 +65,17 @@ struct Item {
 
 constexpr Item Common(int kind, int item_code, int flags, int hot_key, int x, int y, int width, int height,
                       std::uint32_t param) {
-  return Item{Word(kind), Word(item_code), Word(flags), Word(hot_key), Word(x), Word(y), Word(width),
-              Word(height), param, {}, 0, {{}, 0}};
+  Item item{};
+  item.kind = Word(kind);
+  item.item_code = Word(item_code);
+  item.flags = Word(flags);
+  item.hot_key = Word(hot_key);
+  item.x = Word(x);
+  item.y = Word(y);
+  item.width = Word(width);
+  item.height = Word(height);
+  item.param = param;
+  return item;
 }
 
 // A row with a text.
