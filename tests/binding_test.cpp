@@ -16,37 +16,12 @@ namespace {
 using simhost::BoxAnswer;
 
 // Every slot by its service's number, as the plug-in names them.
-const std::map<std::uint16_t, const char*> kSlots = {
-    {52029, "ui_messagef"},
-    {52028, "ui_message"},
-    {52158, "txt_convert"},
-    {38417, "entry_38417"},
-    {52179, "num_scale"},
-    {21281, "mem_realloc"},
-    {50704, "od_result_free"},
-    {52286, "od_fseek"},
-    {51425, "od_make_key"},
-    {52465, "od_set_flags"},
-    {52256, "od_table"},
-    {52161, "str_copy_n"},
-    {50516, "od_search"},
-    {52033, "ui_form_item_value"},
-    {52281, "od_scan_end"},
-    {52279, "od_scan_next"},
-    {52278, "od_scan_first"},
-    {32008, "str_date_format"},
-    {30908, "str_date_compare"},
-    {21287, "mem_free"},
-    {52064, "ui_message_close"},
-    {52026, "ui_form_run"},
-    {52332, "doc_position_recalc"},
-    {52023, "ui_host_dialog"},
-    {41399, "ini_access"},
-    {52470, "ui_browse_refresh"},
-    {52330, "doc_totals_recalc"},
-    {52030, "ui_alert"},
-    {51594, "sys_api_version"},
-};
+const std::map<std::uint16_t, const char*> kSlots = [] {
+  std::map<std::uint16_t, const char*> slots;
+  for (const ServiceSlot& slot : kServiceSlots)
+    slots[slot.ordinal] = slot.name;
+  return slots;
+}();
 
 // The services the rule gives a fallback.
 const std::set<std::uint16_t> kWithFallback = {52028, 50704, 52256, 50516, 32008, 30908, 52332, 41399};

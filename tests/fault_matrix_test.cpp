@@ -181,44 +181,6 @@ class FaultMatrix : public TransferTest, public ::testing::WithParamInterface<Fa
 
 // --- The rows ---------------------------------------------------------------------------------------
 
-struct Service {
-  std::uint16_t ordinal;
-  const char* name;
-};
-
-// In binding order.
-const Service kServices[] = {
-    {52029, "ui_messagef"},
-    {52028, "ui_message"},
-    {52158, "txt_convert"},
-    {38417, "entry_38417"},
-    {52179, "num_scale"},
-    {21281, "mem_realloc"},
-    {50704, "od_result_free"},
-    {52286, "od_fseek"},
-    {51425, "od_make_key"},
-    {52465, "od_set_flags"},
-    {52256, "od_table"},
-    {52161, "str_copy_n"},
-    {50516, "od_search"},
-    {52033, "ui_form_item_value"},
-    {52281, "od_scan_end"},
-    {52279, "od_scan_next"},
-    {52278, "od_scan_first"},
-    {32008, "str_date_format"},
-    {30908, "str_date_compare"},
-    {21287, "mem_free"},
-    {52064, "ui_message_close"},
-    {52026, "ui_form_run"},
-    {52332, "doc_position_recalc"},
-    {52023, "ui_host_dialog"},
-    {41399, "ini_access"},
-    {52470, "ui_browse_refresh"},
-    {52330, "doc_totals_recalc"},
-    {52030, "ui_alert"},
-    {51594, "sys_api_version"},
-};
-
 struct Answer {
   const char* name;
   std::vector<BoxAnswer> given;
@@ -233,7 +195,7 @@ const Answer kAnswers[] = {
 };
 
 // What the session gives when the host lacks one service and the user answered so.
-void MissingService(const Service& service, const Answer& answer, Expected& e) {
+void MissingService(const ServiceSlot& service, const Answer& answer, Expected& e) {
   std::vector<std::string> boxes;
   for (const std::string& given : answer.boxes)
     boxes.push_back("box " + std::to_string(service.ordinal) + " " + given);
@@ -558,7 +520,7 @@ std::vector<FaultCase> Cases() {
       "Missing_30007_DelayLoadHook", [](simhost::Config& c) { c.missing_ordinals = {30007}; }, LoadFails));
 
   // Every service missing, under every answer of the missing-entry box.
-  for (const Service& service : kServices) {
+  for (const ServiceSlot& service : kServiceSlots) {
     for (const Answer& answer : kAnswers) {
       add(Row(
           std::string("Missing_") + std::to_string(service.ordinal) + "_" + service.name + "_" + answer.name,
