@@ -22,10 +22,10 @@ struct TestedTable {
 
 // The expected sizes are the sizes of the records the plug-in reads and writes.
 constinit TestedTable tested_tables[] = {
-    {44, texts::kTableTspr.c_str(), {sizeof(TsprRecord), 0, nullptr, nullptr}, false},
-    {45, texts::kTableTsprDok.c_str(), {sizeof(TsprDokRecord), 0, nullptr, nullptr}, false},
-    {58, texts::kTableMm.c_str(), {sizeof(MmRecord), 0, nullptr, nullptr}, false},
-    {67, texts::kTableMmDok.c_str(), {sizeof(MmDokRecord), 0, nullptr, nullptr}, false},
+    {kSalesHeaderTable, texts::kTableTspr.c_str(), {sizeof(TsprRecord), 0, nullptr, nullptr}, false},
+    {kPositionTable, texts::kTableTsprDok.c_str(), {sizeof(TsprDokRecord), 0, nullptr, nullptr}, false},
+    {kMmTable, texts::kTableMm.c_str(), {sizeof(MmRecord), 0, nullptr, nullptr}, false},
+    {kMmPositionTable, texts::kTableMmDok.c_str(), {sizeof(MmDokRecord), 0, nullptr, nullptr}, false},
 };
 
 // The report text and how much of it is filled.

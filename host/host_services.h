@@ -171,7 +171,9 @@ typedef std::int32_t(KOMBREL_STDCALL* OdFseekFn)(std::int32_t zero, std::int32_t
 // `value` in the key buffer.
 typedef std::int32_t(KOMBREL_STDCALL* OdMakeKeyFn)(std::int32_t index, TableObject** table_variable,
                                                    void* key_buffer, std::int32_t value);
-// 52465 od_set_flags(table, flags) → int. Sets the table's access flags (0xFF or 0x6A).
+// 52465 od_set_flags(table, flags) → int. Sets the table's access flags (kAccessAll or kAccessRead).
+inline constexpr std::int32_t kAccessRead = 0x6A;
+inline constexpr std::int32_t kAccessAll = 0xFF;
 typedef std::int32_t(KOMBREL_STDCALL* OdSetFlagsFn)(TableObject* table, std::int32_t flags);
 // 52256 od_table(number) → the table's TableObject, or null when the host has no such table.
 typedef TableObject*(KOMBREL_STDCALL* OdTableFn)(std::int32_t number);

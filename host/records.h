@@ -8,6 +8,12 @@
 #include <cstddef>
 #include <cstdint>
 
+// The host's tables that the plug-in uses, by the number od_table takes.
+inline constexpr std::int32_t kSalesHeaderTable = 44;  // "Tspr", TsprRecord
+inline constexpr std::int32_t kPositionTable = 45;     // "Tspr_dok", TsprDokRecord
+inline constexpr std::int32_t kMmTable = 58;           // "Mm", MmRecord
+inline constexpr std::int32_t kMmPositionTable = 67;   // "Mm_dok", MmDokRecord
+
 #pragma pack(push, 1)
 
 // Table 44 "Tspr": the header of a sales document, 984 bytes.

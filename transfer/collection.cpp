@@ -5,14 +5,9 @@
 
 namespace {
 
-inline constexpr std::int32_t kSalesHeaderTable = 44;
-inline constexpr std::int32_t kMmTable = 58;
-inline constexpr std::int32_t kMmPositionTable = 67;
 inline constexpr std::int32_t kMmPositionIndex = 125;  // positions of one MM document, by doc_id
-inline constexpr std::int32_t kAccessRead = 0x6A;
-inline constexpr std::int32_t kAccessAll = 0xFF;
-inline constexpr std::int32_t kPositionGrowth = 500;  // entries added to CollectedPositions at a time
-inline constexpr std::int32_t kPriceFactor = 100;     // handed to num_scale with the stored price
+inline constexpr std::int32_t kPositionGrowth = 500;   // entries added to CollectedPositions at a time
+inline constexpr std::int32_t kPriceFactor = 100;      // handed to num_scale with the stored price
 
 inline constexpr std::size_t kSearchKeySize = 256;
 

@@ -8,7 +8,6 @@ RunArray CollectedPositions = {nullptr, 0, 0};
 
 namespace {
 
-inline constexpr std::int32_t kPositionTable = 45;
 inline constexpr std::int32_t kUnusedTable = 188;  // asked for at every event; the answer is not used
 
 TableObject* position_table = nullptr;  // non-null exactly while the hook is installed

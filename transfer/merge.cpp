@@ -9,8 +9,6 @@
 
 namespace {
 
-inline constexpr std::int32_t kSalesHeaderTable = 44;
-inline constexpr std::int32_t kAccessRead = 0x6A;
 inline constexpr double kPriceTolerance = 0.00001;
 inline constexpr std::int32_t kRefreshCode = 0x4100;
 

@@ -12,9 +12,7 @@ DateRangeRecord DateRange = {};
 
 namespace {
 
-inline constexpr std::int32_t kMmTable = 58;
-inline constexpr std::int32_t kMmDateIndex = 124;  // the scan's index of table 58
-inline constexpr std::int32_t kAccessAll = 0xFF;
+inline constexpr std::int32_t kMmDateIndex = 124;    // the scan's index of table 58
 inline constexpr std::int32_t kListGrowth = 30;      // entries added to MmList at a time
 inline constexpr std::int32_t kNoteFlags = 0x200;    // the note stays on screen until ui_message_close
 inline constexpr double kValueScale = 0.0001;        // stored purchase values are in ten-thousandths
