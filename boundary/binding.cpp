@@ -129,8 +129,8 @@ bool ZglosBrakWpisu(std::uint16_t number) {
   path[kOwnPathSize - 1] = '\0';  // a cut path is not terminated on every Windows
   char digits[8];
   Format(digits, sizeof digits, "%u", static_cast<unsigned>(number));
-  char help[sizeof texts::kHelpText.bytes];
-  std::memcpy(help, texts::kHelpText.c_str(), sizeof help);
+  char help[texts::kHelpTextSize];
+  texts::KopiujOpis(help);
 
   char message[kMessageSize];
   wsprintfA(message, texts::kMissingEntry.c_str(), path, digits, help);

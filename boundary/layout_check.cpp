@@ -1,6 +1,5 @@
 // The table layout check of the load check, and the refusal report that shows its findings.
 #include <cstdarg>
-#include <cstring>
 
 #include "boundary/boundary.h"
 #include "common/texts.h"
@@ -71,8 +70,8 @@ std::int32_t SprawdzTabele() {
 }
 
 void PokazOdmowe() {
-  char help[sizeof texts::kHelpText.bytes];
-  std::memcpy(help, texts::kHelpText.c_str(), sizeof help);
+  char help[texts::kHelpTextSize];
+  texts::KopiujOpis(help);
 
   // An empty registry: the load check refused the interface version.
   if (registry_head == nullptr) {

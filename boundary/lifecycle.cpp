@@ -1,7 +1,5 @@
 // The plug-in's life: the attach routine, DllMain, and the load check, start and stop that the
 // entries forward to.
-#include <cstring>
-
 #include "boundary/boundary.h"
 #include "common/texts.h"
 #include "settings/settings.h"
@@ -32,8 +30,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) {
 
 std::int32_t SprawdzZaladowanie(char* help_buffer) {
   // The help text is handed over before any test, so a refused plug-in has handed it over too.
-  if (help_buffer != nullptr)
-    std::memcpy(help_buffer, texts::kHelpText.c_str(), sizeof texts::kHelpText.bytes);
+  if (help_buffer != nullptr) texts::KopiujOpis(help_buffer);
   _set_se_translator(KOMBREL_SE_TRANSLATOR);
   if (sys_api_version() != kRequiredApiVersion) return -1;
   return SprawdzTabele() != 0 ? -1 : 0;

@@ -5,6 +5,9 @@
 // ("\x02" "Ctrl+5").
 #pragma once
 
+#include <cstddef>
+#include <cstring>
+
 #include "common/mazovia.h"
 
 namespace texts {
@@ -14,7 +17,14 @@ inline constexpr auto kHelpText =
     "\x02"
     "DOKUMENTY SPRZEDAŻY:\x01\n\nPobierz zawartość MM - \x02"
     "Ctrl+5\x01\n"_mz;
-static_assert(sizeof kHelpText.bytes == 57);
+inline constexpr std::size_t kHelpTextSize = sizeof kHelpText.bytes;  // with its terminator
+static_assert(kHelpTextSize == 57);
+
+// Copies the help text with its terminator into `destination`, which has room for kHelpTextSize bytes.
+// Every user of the help text takes a copy of its own.
+inline void KopiujOpis(char* destination) {
+  std::memcpy(destination, kHelpText.c_str(), kHelpTextSize);
+}
 
 inline constexpr auto kHostModule = "TORVAL"_mz;
 

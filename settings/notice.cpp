@@ -1,6 +1,5 @@
 // The installation notice, shown at a start unless the settings file switches it off.
 #include <cstdarg>
-#include <cstring>
 
 #include "common/texts.h"
 #include "host/host_services.h"
@@ -44,8 +43,8 @@ void PowiadomOInstalacji() {
   flag = static_cast<std::int16_t>(slot);
   if (flag != 0) return;
 
-  char help[sizeof texts::kHelpText.bytes];
-  std::memcpy(help, texts::kHelpText.c_str(), sizeof help);
+  char help[texts::kHelpTextSize];
+  texts::KopiujOpis(help);
   char notice[kNoticeSize];
   FormatujTekst(notice, sizeof notice, texts::kInstallationNotice, help);
 
