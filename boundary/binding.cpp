@@ -64,13 +64,10 @@ static_assert(kMissingEntryStyle == 0x2012);
 constexpr std::int32_t kDosCodePage = 1;
 constexpr std::int32_t kWindowsCodePage = 3;
 
-// A plain Windows message box knows no highlighting: the control bytes become spaces.
+// A plain Windows message box knows no highlighting: the control bytes \x01 and \x02 become spaces.
 void UsunZnakiSterujace(char* text) {
   for (char* c = text; *c != '\0'; ++c) {
-    if (*c == '\x01') *c = ' ';
-  }
-  for (char* c = text; *c != '\0'; ++c) {
-    if (*c == '\x02') *c = ' ';
+    if (*c == '\x01' || *c == '\x02') *c = ' ';
   }
 }
 
