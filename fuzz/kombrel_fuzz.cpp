@@ -28,6 +28,7 @@
 #include "fuzz/module_snapshot.h"
 #include "simulated_host/host.h"
 #include "simulated_host/plugin.h"
+#include "tests/service_slots.h"
 
 #if !defined(_WIN32)
 #include "platform/platform.h"
@@ -39,10 +40,9 @@ using simhost::BoxAnswer;
 
 kombrel_fuzz::ModuleSnapshot snapshot;
 
-// The services in binding order, and the two entries reached without a slot.
-constexpr std::uint16_t kBindingOrder[] = {
-    52029, 52028, 52158, 38417, 52179, 21281, 50704, 52286, 51425, 52465, 52256, 52161, 50516, 52033, 52281,
-    52279, 52278, 32008, 30908, 21287, 52064, 52026, 52332, 52023, 41399, 52470, 52330, 52030, 51594};
+using kombrel_test::kServiceSlots;  // the services in binding order
+
+// The two entries reached without a slot.
 constexpr std::uint16_t kStaticImport = 30005;
 constexpr std::uint16_t kDelayLoadHook = 30007;
 constexpr std::uint16_t kOdResultFree = 50704;
@@ -286,8 +286,9 @@ simhost::Config SomeConfig(FuzzedDataProvider& data) {
   if (Rare(data, 12)) {
     const int missing = data.ConsumeIntegralInRange<int>(1, 2);
     for (int i = 0; i < missing; ++i) {
-      config.missing_ordinals.insert(Rare(data, 16) ? (data.ConsumeBool() ? kStaticImport : kDelayLoadHook)
-                                                    : Pick(data, kBindingOrder, std::size(kBindingOrder)));
+      config.missing_ordinals.insert(Rare(data, 16)
+                                         ? (data.ConsumeBool() ? kStaticImport : kDelayLoadHook)
+                                         : Pick(data, kServiceSlots, std::size(kServiceSlots)).ordinal);
     }
     config.missing_entry_answers.clear();
     const int answers = data.ConsumeIntegralInRange<int>(1, 4);
@@ -449,8 +450,8 @@ bool LoadExpected(const simhost::Config& config) {
     return answers[std::min(answer++, answers.size() - 1)];
   };
   bool ignore_all = false;
-  for (std::uint16_t ordinal : kBindingOrder) {
-    if (missing.count(ordinal) == 0) continue;
+  for (const auto& slot : kServiceSlots) {
+    if (missing.count(slot.ordinal) == 0) continue;
     if (!ignore_all) {
       BoxAnswer given = next();
       while (given == BoxAnswer::kRetry)
@@ -458,7 +459,7 @@ bool LoadExpected(const simhost::Config& config) {
       if (given != BoxAnswer::kIgnore) return false;
       ignore_all = true;
     }
-    if (!HasFallback(ordinal)) return false;
+    if (!HasFallback(slot.ordinal)) return false;
   }
   return true;
 }

@@ -33,10 +33,10 @@ TEST_F(LoaderTest, AttachRoutineRunsFirstThenTheRuntimeThenTheBindingsInServiceO
   // The runtime's first use of KOLUM went through the host's hook, which the attach routine installed.
   EXPECT_EQ(host.calls, (std::vector<std::string>{"sys_delay_load_hook(KOLUM.dll)",
                                                   "sys_delay_load_hook(KOLUM.dll!GetCommandLineA)"}));
-  const std::vector<std::string> service_order = {
-      "30007", "52029", "52028", "52158", "38417", "52179", "21281", "50704", "52286", "51425",
-      "52465", "52256", "52161", "50516", "52033", "52281", "52279", "52278", "32008", "30908",
-      "21287", "52064", "52026", "52332", "52023", "41399", "52470", "52330", "52030", "51594"};
+  // The delay-load hook first, then every service in binding order.
+  std::vector<std::string> service_order = {"30007"};
+  for (const ServiceSlot& slot : kServiceSlots)
+    service_order.push_back(std::to_string(slot.ordinal));
   EXPECT_EQ(BindingLookups(), service_order);
 }
 
