@@ -9,6 +9,7 @@
 #include <map>
 #include <nlohmann/json.hpp>
 #include <set>
+#include <type_traits>
 
 #include "simulated_host/codepages.h"
 #include "simulated_host/services.h"
@@ -61,6 +62,15 @@ class Fields {
   }
   std::string Path(const char* key) const { return Member(path_, key); }
 
+  // Reads a field that is given into `target`, checked as the target's type asks (a text the host can
+  // store, a number, true or false, an integer in the type's whole range); a field left out keeps the
+  // target's default.
+  void Read(const char* key, std::string& target) const;
+  void Read(const char* key, bool& target) const;
+  void Read(const char* key, double& target) const;
+  template <class T>
+  void Read(const char* key, T& target) const;
+
  private:
   const Json& value_;
   std::string path_;
@@ -104,6 +114,24 @@ std::string Text(const Json& value, const std::string& path) {
     i += length;
   }
   return text;
+}
+
+void Fields::Read(const char* key, std::string& target) const {
+  if (const Json* f = Get(key)) target = Text(*f, Path(key));
+}
+
+void Fields::Read(const char* key, double& target) const {
+  if (const Json* f = Get(key)) target = Number(*f, Path(key));
+}
+
+void Fields::Read(const char* key, bool& target) const {
+  if (const Json* f = Get(key)) target = Boolean(*f, Path(key));
+}
+
+template <class T>
+void Fields::Read(const char* key, T& target) const {
+  static_assert(std::is_integral_v<T> && !std::is_same_v<T, bool>);
+  if (const Json* f = Get(key)) target = Integer<T>(*f, Path(key));
 }
 
 bool IsDigits(std::string_view text) {
@@ -183,8 +211,7 @@ void ReadHost(const Json& value, simhost::Config& config) {
   const Fields fields(value, "host",
                       {"api_version", "tables", "missing_ordinals", "missing_entry_answers",
                        "previous_handler", "notice_answer", "fail"});
-  if (const Json* field = fields.Get("api_version"))
-    config.api_version = Integer<std::int32_t>(*field, fields.Path("api_version"));
+  fields.Read("api_version", config.api_version);
   if (const Json* field = fields.Get("tables")) {
     const std::string path = fields.Path("tables");
     if (!field->is_object()) Fail(path, "expected an object, got " + Shown(*field));
@@ -226,10 +253,8 @@ void ReadHost(const Json& value, simhost::Config& config) {
       config.missing_entry_answers.push_back(found->second);
     }
   }
-  if (const Json* field = fields.Get("previous_handler"))
-    config.previous_handler = Boolean(*field, fields.Path("previous_handler"));
-  if (const Json* field = fields.Get("notice_answer"))
-    config.notice_answer = Integer<std::int16_t>(*field, fields.Path("notice_answer"));
+  fields.Read("previous_handler", config.previous_handler);
+  fields.Read("notice_answer", config.notice_answer);
   if (const Json* field = fields.Get("fail")) ReadFaults(*field, fields.Path("fail"), config.faults);
 }
 
@@ -272,18 +297,14 @@ simhost::MmPosition ReadMmPosition(const Json& value, const std::string& path, s
                       {"name", "code", "quantity", "unit", "price_odd", "price_even", "attribute", "ref"});
   simhost::MmPosition position;
   position.ref = static_cast<std::int16_t>(std::min<std::size_t>(index + 1, 32767));
-  if (const Json* f = fields.Get("name")) position.name = Text(*f, fields.Path("name"));
-  if (const Json* f = fields.Get("code")) position.code = Text(*f, fields.Path("code"));
-  if (const Json* f = fields.Get("quantity"))
-    position.quantity = Integer<std::int32_t>(*f, fields.Path("quantity"));
-  if (const Json* f = fields.Get("unit")) position.unit = Text(*f, fields.Path("unit"));
-  if (const Json* f = fields.Get("price_odd"))
-    position.price_odd = Integer<std::int32_t>(*f, fields.Path("price_odd"));
-  if (const Json* f = fields.Get("price_even"))
-    position.price_even = Integer<std::int32_t>(*f, fields.Path("price_even"));
-  if (const Json* f = fields.Get("attribute"))
-    position.attribute = Integer<std::int16_t>(*f, fields.Path("attribute"));
-  if (const Json* f = fields.Get("ref")) position.ref = Integer<std::int16_t>(*f, fields.Path("ref"));
+  fields.Read("name", position.name);
+  fields.Read("code", position.code);
+  fields.Read("quantity", position.quantity);
+  fields.Read("unit", position.unit);
+  fields.Read("price_odd", position.price_odd);
+  fields.Read("price_even", position.price_even);
+  fields.Read("attribute", position.attribute);
+  fields.Read("ref", position.ref);
   return position;
 }
 
@@ -293,22 +314,16 @@ simhost::MmDocument ReadMmDocument(const Json& value, const std::string& path, s
                        "aux_number", "warehouse", "aux_id", "doc_id", "positions"});
   simhost::MmDocument document;
   document.doc_id = static_cast<std::int32_t>(index + 1);
-  if (const Json* f = fields.Get("number")) document.number = Text(*f, fields.Path("number"));
-  if (const Json* f = fields.Get("aux_text")) document.aux_text = Text(*f, fields.Path("aux_text"));
-  if (const Json* f = fields.Get("dest_warehouse"))
-    document.dest_warehouse = Text(*f, fields.Path("dest_warehouse"));
+  fields.Read("number", document.number);
+  fields.Read("aux_text", document.aux_text);
+  fields.Read("dest_warehouse", document.dest_warehouse);
   if (const Json* f = fields.Get("issue_date")) document.issue_date = Date(*f, fields.Path("issue_date"));
-  if (const Json* f = fields.Get("description")) document.description = Text(*f, fields.Path("description"));
-  if (const Json* f = fields.Get("purchase_value"))
-    document.purchase_value = Number(*f, fields.Path("purchase_value"));
-  if (const Json* f = fields.Get("aux_number"))
-    document.aux_number = Integer<std::int16_t>(*f, fields.Path("aux_number"));
-  if (const Json* f = fields.Get("warehouse"))
-    document.warehouse = Integer<std::int16_t>(*f, fields.Path("warehouse"));
-  if (const Json* f = fields.Get("aux_id"))
-    document.aux_id = Integer<std::int32_t>(*f, fields.Path("aux_id"));
-  if (const Json* f = fields.Get("doc_id"))
-    document.doc_id = Integer<std::int32_t>(*f, fields.Path("doc_id"));
+  fields.Read("description", document.description);
+  fields.Read("purchase_value", document.purchase_value);
+  fields.Read("aux_number", document.aux_number);
+  fields.Read("warehouse", document.warehouse);
+  fields.Read("aux_id", document.aux_id);
+  fields.Read("doc_id", document.doc_id);
   if (const Json* f = fields.Get("positions")) {
     const std::string list_path = fields.Path("positions");
     for (std::size_t i = 0; i < Array(*f, list_path).size(); ++i)
@@ -328,30 +343,25 @@ simhost::SalesPosition ReadSalesPosition(const Json& value, const std::string& p
   simhost::SalesPosition position;
   position.slot = static_cast<std::int32_t>(index);
   if (const Json* f = fields.Get("slot")) position.slot = Integer<std::int32_t>(*f, fields.Path("slot"), 0);
-  if (const Json* f = fields.Get("name")) position.name = Text(*f, fields.Path("name"));
-  if (const Json* f = fields.Get("code")) position.code = Text(*f, fields.Path("code"));
-  if (const Json* f = fields.Get("quantity"))
-    position.quantity = Integer<std::int32_t>(*f, fields.Path("quantity"));
-  if (const Json* f = fields.Get("unit")) position.unit = Text(*f, fields.Path("unit"));
-  if (const Json* f = fields.Get("attribute"))
-    position.attribute = Integer<std::int16_t>(*f, fields.Path("attribute"));
-  if (const Json* f = fields.Get("price")) position.price = Number(*f, fields.Path("price"));
-  if (const Json* f = fields.Get("mm_number")) position.mm_number = Text(*f, fields.Path("mm_number"));
-  if (const Json* f = fields.Get("warehouse"))
-    position.warehouse = Integer<std::int16_t>(*f, fields.Path("warehouse"));
-  if (const Json* f = fields.Get("ref")) position.ref = Integer<std::int16_t>(*f, fields.Path("ref"));
-  if (const Json* f = fields.Get("mark")) position.used_mark = Integer<std::int16_t>(*f, fields.Path("mark"));
+  fields.Read("name", position.name);
+  fields.Read("code", position.code);
+  fields.Read("quantity", position.quantity);
+  fields.Read("unit", position.unit);
+  fields.Read("attribute", position.attribute);
+  fields.Read("price", position.price);
+  fields.Read("mm_number", position.mm_number);
+  fields.Read("warehouse", position.warehouse);
+  fields.Read("ref", position.ref);
+  fields.Read("mark", position.used_mark);
   return position;
 }
 
 void ReadSales(const Json& value, simhost::Config& config) {
   const Fields fields(value, "sales", {"price_selector", "slots", "row_base", "used"});
-  if (const Json* f = fields.Get("price_selector"))
-    config.price_selector = Integer<std::int16_t>(*f, fields.Path("price_selector"));
+  fields.Read("price_selector", config.price_selector);
   if (const Json* f = fields.Get("slots"))
     config.slot_count = Integer<std::int32_t>(*f, fields.Path("slots"), 0, kMostSlots);
-  if (const Json* f = fields.Get("row_base"))
-    config.row_base = Integer<std::int32_t>(*f, fields.Path("row_base"));
+  fields.Read("row_base", config.row_base);
   if (const Json* f = fields.Get("used")) {
     const std::string list_path = fields.Path("used");
     std::map<std::int32_t, std::size_t> taken;
